@@ -1,0 +1,24 @@
+# Shared by run.sh, test.sh and .ci/run: install what is missing, then configure and build.
+set -euo pipefail
+
+# Installs the named Debian packages that are not installed yet.
+ensure_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+BUILD_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
+
+# configure_and_build PRESET
+configure_and_build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$(nproc)"
+}

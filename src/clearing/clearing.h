@@ -1,0 +1,9 @@
+// The two commands of the main window's Reset menu.
+#pragma once
+
+namespace Clearing {
+// curset: asks, then runs Clear Current Set in Form5.
+void ClearCurrentSet();
+// all: asks, then runs Clear All in Form6 and closes the main window.
+void ClearAll();
+} // namespace Clearing

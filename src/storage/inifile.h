@@ -1,0 +1,2 @@
+// The INI layer beneath the profile routines.
+#pragma once
