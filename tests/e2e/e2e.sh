@@ -127,6 +127,16 @@ expect_program_ends() {
     PID=""
 }
 
+# expect_icon TITLE SIZE...: the window's icon offers exactly these square sizes.
+expect_icon() {
+    local title=$1 got want
+    shift
+    want=$(printf '%s\n' "$@" | sort -n | paste -sd' ')
+    got=$(xprop -id "$(window "$title")" _NET_WM_ICON |
+        sed -n 's/.*Icon (\([0-9]*\) x \1).*/\1/p' | sort -n | paste -sd' ')
+    [ "$got" = "$want" ] || fail "'$title' has icon sizes [$got], expected [$want]"
+}
+
 # shot NAME TITLE: a picture of that window, frame and title bar included.
 shot() {
     local wid
@@ -257,6 +267,7 @@ step "first start: titles, IMPORTANT notice, password and clue recorded"
 [ -e "$DATA" ] && fail "the folder is not empty"
 start_program
 expect_windows -t 10 Form3
+expect_icon Form3 32 64
 [ -e "$DATA" ] && fail "the data file was written before the titles"
 # The first-run marker is written once the last title is up, about five seconds in.
 expect_file 12 <<<"readone${TAB}READ2=2"
@@ -266,6 +277,7 @@ shot important-notice IMPORTANT
 focus IMPORTANT
 key Return
 expect_windows "Password Screen"
+expect_icon "Password Screen" 32 64
 password_box
 type_text "$PASSWORD"
 clue_box
@@ -279,6 +291,7 @@ readone${TAB}READ2=$PASSWORD
 readone${TAB}READ3=$CLUE
 $(default_names)
 EOF
+expect_icon "$MAIN" 32 64
 shot main-window-no-set "$MAIN"
 
 # ---------------------------------------------------------------------------------------------
@@ -346,6 +359,7 @@ shot clear-current-warning WARNING
 focus WARNING
 key Return
 expect_windows "$MAIN" "Clearing it out."
+expect_icon "Clearing it out." 16 32 48
 shot clearing-current "Clearing it out."
 expect_windows -t 10 "$MAIN"
 [ "$(window "$MAIN")" != "$OLD" ] || fail "the main window was not loaded afresh"
@@ -368,6 +382,7 @@ expect_windows "$MAIN" WARNING
 focus WARNING
 key Return
 expect_windows "Clearing all"
+expect_icon "Clearing all" 16 32 48
 shot clearing-all "Clearing all"
 # Everything but the password goes while the progress window is up.
 expect_file 5 <<<"readone${TAB}READ2=$PASSWORD"
