@@ -16,7 +16,7 @@ namespace ProfileRoutines {
 namespace {
 
 // Long enough for another copy of the program to finish a write, short enough for a user.
-constexpr int LockTimeoutMs = 5000;
+int lockTimeoutMs = 5000;
 
 QString systemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -77,7 +77,7 @@ bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QSt
 // read and our replacement.
 template <typename Apply> bool update(const QString& file, QString* reason, Apply apply) {
     QLockFile lock(file + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockTimeoutMs)) {
+    if (!lock.tryLock(lockTimeoutMs)) {
         const int error = errno;
         const QLockFile::LockError why = lock.error();
         // Without the lock the file may still hold what we want: then there is nothing to do.
@@ -178,6 +178,10 @@ bool ReplaceProfileFile(const QList<ProfileWrite>& writes, const QString& file, 
 
 QString DataFilePath(const QString& folder) {
     return QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("tallivor.tvr")));
+}
+
+void SetLockTimeout(int milliseconds) {
+    lockTimeoutMs = milliseconds;
 }
 
 } // namespace ProfileRoutines
