@@ -46,7 +46,9 @@ x_start --no-wm
 FOLDER=$WORK/program
 mkdir "$FOLDER"
 cp "$TAL" "$FOLDER/Tallivor2"
-printf '[readone]\r\nREAD1=1\r\nREAD2=\r\n' >"$FOLDER/tallivor.tvr"
+# A program that has been used: no password, the five default set names.
+printf '[readone]\r\nREAD2=\r\nREAD3=No Password\r\nREAD1=1\r\n[Ruduze Vad Ovo]\r\n' >"$FOLDER/tallivor.tvr"
+printf 'NAME%d=Set %d\r\n' 1 1 2 2 3 3 4 4 5 5 >>"$FOLDER/tallivor.tvr"
 
 watch() {
     "$B/bench/window_watch" "$@" || {
