@@ -54,21 +54,33 @@ ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
 // Replaces the file with bytes in one step: the old file stays whole until the new one is
 // complete on disk.
 bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QString* reason) {
+    // Unbuffered: a buffered short write (file size limit, full disk) is lost in the final
+    // flush and the cut file would be committed.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setReason(reason, QStringLiteral("the folder %1 can't be written (%2)")
                               .arg(folderOf(file), out.errorString()));
         return false;
     }
-    // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
-    if (!existed)
-        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (out.write(bytes) != bytes.size() || !out.commit()) {
+    const auto fail = [&] {
         setReason(reason, QStringLiteral("the file %1 couldn't be saved (%2)")
                               .arg(QDir::toNativeSeparators(file), out.errorString()));
         out.cancelWriting();
         return false;
+    };
+    // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
+    if (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return fail();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        // A short write is followed by one that fails and says why.
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return fail();
+        done += qsizetype(n);
     }
+    if (!out.commit())
+        return fail();
     return true;
 }
 
