@@ -155,7 +155,10 @@ class RandomWrites {
         QString s;
         while (s.size() < length)
             s += alphabet[m_rng.bounded(int(alphabet.size()))];
-        return s.left(length).back().isHighSurrogate() ? s.left(length - 1) : s.left(length);
+        s.truncate(length);
+        if (!s.isEmpty() && s.back().isHighSurrogate())
+            s.chop(1);
+        return s;
     }
     QString pick(const QStringList& list) { return list[m_rng.bounded(int(list.size()))]; }
     QString caseVariant(const QString& s) {
