@@ -514,6 +514,8 @@ void TestProfileRoutines::failedWriteChangesNothing_data() {
                                       << "the folder ";
     QTest::newRow("folder missing") << "missing folder"
                                     << "the folder ";
+    QTest::newRow("data file is a pipe") << "pipe as file"
+                                         << "the file ";
     QTest::newRow("data file is a folder") << "folder as file"
                                            << "the file ";
 }
@@ -531,6 +533,10 @@ void TestProfileRoutines::failedWriteChangesNothing() {
         file = DataFilePath(blocker);
     } else if (kind == QLatin1String("missing folder")) {
         file = DataFilePath(folder.dir.filePath(QStringLiteral("gone")));
+    } else if (kind == QLatin1String("pipe as file")) {
+        // Opening a pipe for reading would wait for a writer for good.
+        file = folder.dataFile();
+        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
     } else {
         QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("tallivor.tvr")));
         file = folder.dataFile();
