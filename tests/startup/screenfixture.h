@@ -7,7 +7,11 @@
 #include "ui/windows.h"
 
 #include <QByteArray>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QStringList>
+#include <QtTest>
 
 #include <initializer_list>
 
@@ -44,3 +48,35 @@ struct Session {
 
 #define VERIFY_BOXES(session)                                                                      \
     QVERIFY2((session).toolkit.problems().isEmpty(), qPrintable((session).toolkit.problems()))
+
+// Types the text key by key, non-ASCII letters too (QTest::keyClicks takes ASCII only).
+inline void typeText(QWidget* box, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// The controls that the password screen (Form2) and the change-password screen (Form4) share,
+// found by their names.
+struct Screen {
+    QPointer<QWidget> window;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+
+    explicit Screen(QWidget* w) : window(w) {
+        if (!w)
+            return;
+        Text1 = w->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        Text2 = w->findChild<QLineEdit*>(QStringLiteral("Text2"));
+        Command1 = w->findChild<QPushButton*>(QStringLiteral("Command1"));
+        Command2 = w->findChild<QPushButton*>(QStringLiteral("Command2"));
+    }
+    bool loaded() const { return window && Windows::loadedCount() > 0 && window->isVisible(); }
+
+    // Clicks into the clue box (which empties it) and types the clue.
+    void typeClue(const QString& clue) const {
+        QTest::mouseClick(Text2, Qt::LeftButton);
+        typeText(Text2, clue);
+    }
+};
