@@ -62,6 +62,7 @@ void TestPasswordScreens::layoutAsTheUserMeetsIt() {
     QCOMPARE(w.window->size(), QSize(312, 187));
     QCOMPARE(w.Text1->text(), QString());
     QCOMPARE(w.Text2->text(), cluePromptText);
+    QCOMPARE(w.Text2->cursorPosition(), 0);
     QCOMPARE(w.Command1->text(), QStringLiteral("Enter"));
     QCOMPARE(w.Command2->text(), QStringLiteral("I forgot my password"));
     QVERIFY(w.Command1->y() > w.Text2->y() && w.Command2->y() > w.Command1->y());
