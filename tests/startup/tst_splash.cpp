@@ -44,8 +44,10 @@ class SplashRun : public QObject {
     bool run(Session& s) {
         qApp->installEventFilter(this);
         splash = Windows::show<Form3>();
+        splashObject = splash;
         if (!splash)
             return false;
+        timer = splash->Timer1;
         timerBeforePaint = splash->Timer1->isActive() && splashPaints == 0;
         s.toolkit.onBox = [this](const FakeToolkit::Box&) { splashOpenAtBox = splashOpen(); };
         s.toolkit.onWait = [this, &s](double) {
@@ -66,13 +68,13 @@ class SplashRun : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!splash)
+        if (!splashObject)
             return false;
-        if (event->type() == QEvent::Timer && watched == splash->Timer1 && paintsAtFirstTick < 0)
+        if (event->type() == QEvent::Timer && watched == timer && paintsAtFirstTick < 0)
             paintsAtFirstTick = splashPaints;
-        if (event->type() == QEvent::Paint && watched == splash.data())
+        if (event->type() == QEvent::Paint && watched == splashObject)
             ++splashPaints;
-        if (event->type() == QEvent::Paint && watched->parent() == splash.data())
+        if (event->type() == QEvent::Paint && watched->parent() == splashObject)
             painted[watched] = static_cast<QLabel*>(watched)->text();
         if (event->type() == QEvent::Show && !shown &&
             (qobject_cast<Form1*>(watched) || qobject_cast<Form2*>(watched))) {
@@ -83,8 +85,13 @@ class SplashRun : public QObject {
     }
 
   private:
-    bool splashOpen() const { return splash && Windows::find<Form3>() && splash->isVisible(); }
-    QPointer<Form3> splash;
+    bool splashOpen() const {
+        return splashObject && Windows::find<Form3>() == splash && splash->isVisible();
+    }
+    // Events still come while the splash is destroyed, when it is no longer a Form3.
+    QPointer<QObject> splashObject;
+    Form3* splash = nullptr;
+    QObject* timer = nullptr;
 };
 } // namespace
 
