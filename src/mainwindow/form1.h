@@ -12,7 +12,7 @@ class QMenu;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     Form1();
 
     // The load handler: default names on first use, menu captions, the no-set state, read1.
@@ -22,6 +22,9 @@ public:
     QLineEdit* Text(int n) const { return m_text.at(n - 1); }
     // The set menu entry of slot 1 .. 5 (Set1, set2 .. set5).
     QAction* SetEntry(int slot) const { return m_setEntries.at(slot - 1); }
+    // The set name that the menu entry of slot 1 .. 5 shows (its caption without the escaping
+    // of "&" that keeps the menu from taking it for an access letter).
+    QString setName(int slot) const;
 
     QLabel* Label1 = nullptr; // the slot tag
     QLabel* Label2 = nullptr; // the status line
@@ -43,10 +46,27 @@ public:
     QAction* website = nullptr;
     QAction* sugs = nullptr;
 
-protected:
+    // The text of Text31 while no set is chosen.
+    static const QString NoSetPhrase;
+
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
+    void buildControls();
+    void buildMenus();
+
+    void chooseSet(int slot);
+    void saveSet();
+    void entryChanged();
+    void showSetNames();
+
+    void showAbout();
+    void showOtherSoftware();
+    void showWebsite();
+    void showSuggestions();
+    void exitProgram();
+
     std::array<QLineEdit*, 31> m_text{};
     std::array<QAction*, 5> m_setEntries{};
 };
