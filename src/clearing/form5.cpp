@@ -42,7 +42,7 @@ void Form5::runSequence() {
         !report(QStringLiteral("The set could not be cleared: ") + m_failure))
         return;
 
-    Label1->setText(QStringLiteral("Reloading Registration Tallivor"));
+    showNow(QStringLiteral("Reloading Registration Tallivor"));
     Windows::unload<Form1>();
     Windows::show<Form1>();
     finish();

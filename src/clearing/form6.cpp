@@ -40,7 +40,7 @@ void Form6::runSequence() {
     if (!pause(1))
         return;
 
-    Label1->setText(QStringLiteral("Reloading Registration Tallivor"));
+    showNow(QStringLiteral("Reloading Registration Tallivor"));
     Windows::show<Form1>();
     finish();
 }

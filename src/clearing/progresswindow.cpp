@@ -68,6 +68,11 @@ bool ProgressWindow::report(const QString& text) {
     return self && goOn();
 }
 
+void ProgressWindow::showNow(const QString& text) {
+    Label1->setText(text);
+    Label1->repaint();
+}
+
 void ProgressWindow::finish() {
     m_running = false;
     Windows::unload(this);

@@ -31,6 +31,8 @@ class ProgressWindow : public QWidget {
     [[nodiscard]] bool pause(int seconds);
     // A "Tallivor II" box; false as for pause().
     [[nodiscard]] bool report(const QString& text);
+    // Shows the step's text at once: for the last step, which has no pause to paint it in.
+    void showNow(const QString& text);
     // Marks the sequence as over and unloads the window; call last.
     void finish();
 

@@ -6,10 +6,12 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
 #include <csignal>
+#include <functional>
 #include <initializer_list>
 #include <sys/resource.h>
 

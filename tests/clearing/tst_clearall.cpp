@@ -84,8 +84,7 @@ LabelWatch* TestClearAll::startClear() {
 }
 
 bool TestClearAll::waitUntilDone() {
-    QTRY_VERIFY_WITH_TIMEOUT(!Windows::find<Form6>(), 10000);
-    return true;
+    return QTest::qWaitFor([] { return !Windows::find<Form6>(); }, 10000);
 }
 
 void TestClearAll::showsEachStepDuringItsPause() {
@@ -168,7 +167,7 @@ void TestClearAll::fileThatCantBeReplaced_data() {
     QTest::addColumn<bool>("folderInTheWay");
     // Root ignores permission bits, so the failures are made otherwise: a file-size limit
     // leaves no room for the new file; a folder by the data file's name can't be replaced.
-    QTest::newRow("no room for the new file") << false;
+    QTest::newRow("no file may grow (file-size limit)") << false;
     QTest::newRow("a folder with files in its place") << true;
 }
 

@@ -105,8 +105,7 @@ LabelWatch* TestClearCurrentSet::startClear(Form1* main) {
 }
 
 bool TestClearCurrentSet::waitUntilDone() {
-    QTRY_VERIFY_WITH_TIMEOUT(!Windows::find<Form5>(), 10000);
-    return true;
+    return QTest::qWaitFor([] { return !Windows::find<Form5>(); }, 10000);
 }
 
 void TestClearCurrentSet::showsEachStepDuringItsPause() {
@@ -218,17 +217,17 @@ void TestClearCurrentSet::choosingItAgainRunsOnce() {
     LabelWatch* watch = startClear(main);
     QVERIFY(watch);
     QPointer<Form5> running = Windows::find<Form5>();
-    Form5* shownAgain = nullptr;
+    bool sameWindowShown = false;
     watch->duringPause = [&](int pause) {
         if (pause != 1 || !first)
             return;
         m_toolkit->expectBox(Warning, Question);
         first->curset->trigger();
-        shownAgain = Windows::find<Form5>();
+        sameWindowShown = running && Windows::find<Form5>() == running;
         QCoreApplication::processEvents();
     };
     QVERIFY(waitUntilDone());
-    QCOMPARE(shownAgain, running.data());
+    QVERIFY(sameWindowShown);
     QCOMPARE(m_toolkit->waits.size(), 3);
     QCOMPARE(watch->painted.count("Nullifying the names....."), 1);
     QCOMPARE(m_folder->bytes(), dataFile("Set 3", WorkCleared));
