@@ -3,6 +3,8 @@
 #include "clearing/clearingtest.h"
 #include "clearing/form6.h"
 #include "mainwindow/form1.h"
+#include "startup/form2.h"
+#include "startup/form3.h"
 #include "storage/profileroutines.h"
 #include "support/faketoolkit.h"
 #include "support/testfolder.h"
@@ -11,6 +13,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -42,6 +45,8 @@ class TestClearAll : public QObject {
     void showsEachStepDuringItsPause();
     void keepsOnlyThePassword_data();
     void keepsOnlyThePassword();
+    void nextStart_data();
+    void nextStart();
     void cancelChangesNothing();
     void fileThatCantBeReplaced_data();
     void fileThatCantBeReplaced();
@@ -146,6 +151,41 @@ void TestClearAll::keepsOnlyThePassword() {
     for (int slot = 1; slot <= 5; ++slot)
         QCOMPARE(main->SetEntry(slot)->text(), QStringLiteral("Set %1").arg(slot));
     QCOMPARE(Windows::loadedCount(), 1);
+}
+
+void TestClearAll::nextStart_data() {
+    QTest::addColumn<QString>("password");
+    QTest::newRow("password kept") << "Secret";
+    QTest::newRow("no password") << "";
+}
+
+void TestClearAll::nextStart() {
+    QFETCH(QString, password);
+    m_folder->write(usedFile(password, password.isEmpty() ? "No Password" : "my cat"));
+    QVERIFY(startClear());
+    QVERIFY(waitUntilDone());
+
+    // The program is started again.
+    Windows::unloadAll();
+    QVERIFY(Windows::show<Form3>());
+    QVERIFY(QTest::qWaitFor([] { return !Windows::find<Form3>(); }, 10000));
+    if (password.isEmpty()) {
+        QVERIFY(Windows::find<Form1>());
+        QVERIFY(!Windows::find<Form2>());
+        return;
+    }
+    Form2* form2 = Windows::find<Form2>();
+    QVERIFY(form2);
+    QVERIFY(!Windows::find<Form1>());
+    // The clue did not survive.
+    m_toolkit->expectBox(QStringLiteral("Clue"),
+                         QStringLiteral("The clue you left for yourself was: "));
+    QTest::mouseClick(form2->Command2, Qt::LeftButton);
+    QCOMPARE(m_toolkit->pendingAnswers(), 0);
+    // And the password still opens the program.
+    QTest::keyClicks(form2->Text1, password);
+    QTest::mouseClick(form2->Command1, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([] { return Windows::find<Form1>() != nullptr; }, 5000));
 }
 
 void TestClearAll::cancelChangesNothing() {
