@@ -24,10 +24,10 @@ class LabelWatch : public QObject {
         bool visible = false;
     };
 
-    LabelWatch(QLabel* label, FakeToolkit& toolkit) : m_label(label) {
+    LabelWatch(QLabel* label, FakeToolkit& toolkit) : m_label(label), m_alive(label) {
         label->installEventFilter(this);
         toolkit.onWait = [this](double) {
-            if (m_label)
+            if (m_alive)
                 pauses.append({m_label->text(), painted.value(painted.size() - 1),
                                m_label->window()->isVisible()});
             if (duringPause)
@@ -42,13 +42,15 @@ class LabelWatch : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_label && event->type() == QEvent::Paint)
+        // Paint comes only while the label is whole; other events also come during its end.
+        if (event->type() == QEvent::Paint && watched == m_alive)
             painted.append(m_label->text());
         return false;
     }
 
   private:
-    QPointer<QLabel> m_label;
+    QLabel* m_label;
+    QPointer<QObject> m_alive;
 };
 
 // While it lives, no file of this process can grow past zero bytes: writes fail with EFBIG
