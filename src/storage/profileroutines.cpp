@@ -16,7 +16,7 @@ namespace ProfileRoutines {
 namespace {
 
 // Long enough for another copy of the program to finish a write, short enough for a user.
-constexpr int LockTimeoutMs = 5000;
+int lockTimeoutMs = 5000;
 
 QString systemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -54,21 +54,33 @@ ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
 // Replaces the file with bytes in one step: the old file stays whole until the new one is
 // complete on disk.
 bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QString* reason) {
+    // Unbuffered: a buffered short write (file size limit, full disk) is lost in the final
+    // flush and the cut file would be committed.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setReason(reason, QStringLiteral("the folder %1 can't be written (%2)")
                               .arg(folderOf(file), out.errorString()));
         return false;
     }
-    // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
-    if (!existed)
-        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (out.write(bytes) != bytes.size() || !out.commit()) {
+    const auto fail = [&] {
         setReason(reason, QStringLiteral("the file %1 couldn't be saved (%2)")
                               .arg(QDir::toNativeSeparators(file), out.errorString()));
         out.cancelWriting();
         return false;
+    };
+    // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
+    if (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return fail();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        // A short write is followed by one that fails and says why.
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return fail();
+        done += qsizetype(n);
     }
+    if (!out.commit())
+        return fail();
     return true;
 }
 
@@ -77,7 +89,7 @@ bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QSt
 // read and our replacement.
 template <typename Apply> bool update(const QString& file, QString* reason, Apply apply) {
     QLockFile lock(file + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockTimeoutMs)) {
+    if (!lock.tryLock(lockTimeoutMs)) {
         const int error = errno;
         const QLockFile::LockError why = lock.error();
         // Without the lock the file may still hold what we want: then there is nothing to do.
@@ -178,6 +190,10 @@ bool ReplaceProfileFile(const QList<ProfileWrite>& writes, const QString& file, 
 
 QString DataFilePath(const QString& folder) {
     return QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("tallivor.tvr")));
+}
+
+void SetLockTimeout(int milliseconds) {
+    lockTimeoutMs = milliseconds;
 }
 
 } // namespace ProfileRoutines

@@ -49,4 +49,8 @@ bool ReplaceProfileFile(const QList<ProfileWrite>& writes, const QString& file,
 // joined with the native separator, whether or not the folder ends in one.
 QString DataFilePath(const QString& folder);
 
+// How long a write waits for another copy of the program to release the data file (5 seconds
+// unless set). A lock left by a process that no longer runs is taken over at once.
+void SetLockTimeout(int milliseconds);
+
 } // namespace ProfileRoutines
