@@ -320,6 +320,7 @@ void TestForm1Sets::namesThatOnlyLookTakenAreSaved_data() {
     QTest::newRow("default followed by a blank") << 1 << "Set 1 ";
     QTest::newRow("its own name in another case") << 3 << "GAMES";
     QTest::newRow("a name that contains another") << 2 << "Games 2";
+    QTest::newRow("a name with an ampersand") << 4 << "Tom & Jerry";
 }
 
 void TestForm1Sets::namesThatOnlyLookTakenAreSaved() {
@@ -340,11 +341,20 @@ void TestForm1Sets::namesThatOnlyLookTakenAreSaved() {
     QVERIFY2(toolkit.problems().isEmpty(), qPrintable(toolkit.problems()));
     // Blanks at the ends of a value need not survive the data file.
     QCOMPARE(w->setName(slot).trimmed(), name.trimmed());
+    // The menu shows the name as typed, an "&" included.
+    QCOMPARE(w->SetEntry(slot)->iconText().trimmed(), name.trimmed());
     const Ini file(folder.bytes());
     QCOMPARE(file.value("Ruduze Vad Ovo", QStringLiteral("name%1").arg(slot)).trimmed(),
              name.trimmed());
     QCOMPARE(ProfileRoutines::ReadProfileValue(name, "name1", folder.dataFile()),
              QStringLiteral("typed"));
+
+    // Chosen again, the set comes back under its name with its entries.
+    w->SetEntry(slot % 5 + 1)->trigger();
+    w->SetEntry(slot)->trigger();
+    QCOMPARE(w->Text(31)->text().trimmed(), name.trimmed());
+    QCOMPARE(w->Text(1)->text(), QStringLiteral("typed"));
+    QVERIFY2(toolkit.problems().isEmpty(), qPrintable(toolkit.problems()));
 }
 
 namespace {
