@@ -27,13 +27,14 @@ QLabel* makeLabel(QWidget* form, const char* name, const QRect& rect, const QCol
     palette.setColor(QPalette::Window, Qt::black);
     label->setPalette(palette);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
     return label;
 }
 
-QFont titleFont(const QString& family, bool italic, QFont::StyleHint fallback) {
-    QFont font(family, 24, QFont::Bold, italic);
-    font.setStyleHint(fallback);
+// The titles' fonts are rarely installed; narrow and script look-alikes keep the titles' width
+// and style where they are missing.
+QFont titleFont(const QStringList& families, bool italic) {
+    QFont font(families.first(), 24, QFont::Bold, italic);
+    font.setFamilies(families);
     return font;
 }
 
@@ -53,13 +54,19 @@ Form3::Form3() {
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
 
-    const QFont gothic = titleFont(QStringLiteral("MVGothicCondSC"), false, QFont::SansSerif);
+    const QFont gothic =
+        titleFont({QStringLiteral("MVGothicCondSC"), QStringLiteral("Nimbus Sans Narrow"),
+                   QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
+                   QStringLiteral("DejaVu Sans Condensed")},
+                  false);
     Label1 =
         makeLabel(this, "Label1", Layout::rect(120, 120, 5055, 615), QColor(0, 0, 255), gothic);
     Label1->setAutoFillBackground(true);
     Label2 = makeLabel(this, "Label2", Layout::rect(360, 960, 3735, 735), Qt::white, gothic);
     Label3 = makeLabel(this, "Label3", Layout::rect(360, 1920, 5055, 735), QColor(255, 0, 0),
-                       titleFont(QStringLiteral("Mistral"), true, QFont::Cursive));
+                       titleFont({QStringLiteral("Mistral"), QStringLiteral("Z003"),
+                                  QStringLiteral("URW Chancery L")},
+                                 true));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -73,6 +73,7 @@ void layOut(QWidget* form, int designLeft, QLineEdit*& Text1, QLineEdit*& Text2,
     Text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 36; }"));
     Text2 = makeBox(form, "Text2", Layout::rect(120, 720, 4335, 375), emptier);
     Text2->setText(cluePrompt());
+    Text2->setCursorPosition(0); // the prompt reads from its start
     Command1 =
         makeButton(form, "Command1", QStringLiteral("Enter"), Layout::rect(120, 1320, 4335, 615));
     Command2 = makeButton(form, "Command2", QStringLiteral("I forgot my password"),
