@@ -1,6 +1,7 @@
 #include "clearing/progresswindow.h"
 
 #include "storage/routines.h"
+#include "ui/icons.h"
 #include "ui/layout.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
@@ -14,6 +15,7 @@ ProgressWindow::ProgressWindow(const QString& name, const QString& caption, int 
                                int labelWidthTwips) {
     setObjectName(name);
     setWindowTitle(caption);
+    setWindowIcon(Icons::progress());
     // A fixed frame with a title bar and no maximize or minimize button.
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

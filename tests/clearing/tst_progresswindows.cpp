@@ -46,6 +46,7 @@ void TestProgressWindows::layout() {
     QVERIFY(flags & Qt::WindowTitleHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QCOMPARE(w->windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
 
     QCOMPARE(w->Label1->objectName(), QStringLiteral("Label1"));
     QCOMPARE(w->Label1->geometry(), label);
