@@ -53,7 +53,7 @@ void Form5::clearKey(const QString& key) {
     const Form1* main = Windows::find<Form1>();
     if (!main) {
         if (m_failure.isEmpty())
-            m_failure = QStringLiteral("the main window was closed while the set was cleared.");
+            m_failure = QStringLiteral("the main window was closed during the clear");
         return;
     }
     write(main->Text(31)->text(), key, QString());
@@ -66,5 +66,5 @@ void Form5::write(const QString& section, const QString& key, const QString& val
         return;
     if (m_failure.isEmpty())
         m_failure =
-            reason.isEmpty() ? QStringLiteral("the data file could not be written.") : reason;
+            reason.isEmpty() ? QStringLiteral("the data file could not be written") : reason;
 }
