@@ -12,8 +12,8 @@ Form5::Form5()
     : ProgressWindow(QStringLiteral("Form5"), QStringLiteral("Clearing it out."), 4680, 4575) {}
 
 void Form5::runSequence() {
-    const Form1* main = Windows::find<Form1>();
-    const QString slotTag = main ? main->Label1->text() : QString();
+    m_main = Windows::find<Form1>();
+    const QString slotTag = m_main ? m_main->Label1->text() : QString();
 
     Label1->setText(QStringLiteral("Nullifying the names....."));
     for (int k = 1; k <= 15; ++k)
@@ -50,8 +50,9 @@ void Form5::runSequence() {
 
 void Form5::clearKey(const QString& key) {
     // The top box is read for every write: a set chosen or renamed meanwhile takes the rest.
+    // A main window loaded afresh meanwhile has no set: its top box names no section to clear.
     const Form1* main = Windows::find<Form1>();
-    if (!main) {
+    if (!main || main != m_main) {
         if (m_failure.isEmpty())
             m_failure = QStringLiteral("the main window was closed during the clear");
         return;

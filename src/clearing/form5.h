@@ -3,6 +3,10 @@
 
 #include "clearing/progresswindow.h"
 
+#include <QPointer>
+
+class Form1;
+
 class Form5 : public ProgressWindow {
     Q_OBJECT
   public:
@@ -16,5 +20,6 @@ class Form5 : public ProgressWindow {
     void clearKey(const QString& key);
     void write(const QString& section, const QString& key, const QString& value);
 
-    QString m_failure; // why the first failed write failed
+    QPointer<Form1> m_main; // the main window whose set is cleared
+    QString m_failure;      // why the first failed write failed
 };

@@ -28,6 +28,8 @@ void Form6::runSequence() {
     QString reason;
     const bool replaced = ProfileRoutines::ReplaceProfileFile(
         {{readone, read2, password}}, Toolkit::current().dataFile(), &reason);
+    if (!replaced && reason.isEmpty())
+        reason = QStringLiteral("the data file could not be replaced");
     if (!replaced && !report(QStringLiteral("Nothing was deleted: ") + reason))
         return;
     if (!pause(1))

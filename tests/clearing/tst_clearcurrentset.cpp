@@ -2,6 +2,7 @@
 // texts, the data file it leaves, where the writes go, and what stops or reports it.
 #include "clearing/clearingtest.h"
 #include "clearing/form5.h"
+#include "clearing/form6.h"
 #include "mainwindow/form1.h"
 #include "storage/profileroutines.h"
 #include "support/faketoolkit.h"
@@ -60,6 +61,7 @@ class TestClearCurrentSet : public QObject {
     void failedWritesAreReported_data();
     void failedWritesAreReported();
     void exitDuringAPauseStopsIt();
+    void clearAllDuringTheClear();
 
   private:
     // Opens the main window on the data file and chooses the slot (0: none).
@@ -291,6 +293,33 @@ void TestClearCurrentSet::exitDuringAPauseStopsIt() {
     // The names were emptied before the exit; nothing after it.
     QCOMPARE(m_folder->bytes(), dataFile("Work", WorkNamesCleared));
     QCOMPARE(watch->pauses.size(), 1);
+}
+
+void TestClearCurrentSet::clearAllDuringTheClear() {
+    Form1* main = openMain(3);
+    QVERIFY(main);
+    LabelWatch* watch = startClear(main);
+    QVERIFY(watch);
+    QPointer<Form1> first = main;
+    bool clearAllDone = false;
+    watch->duringPause = [&](int pause) {
+        if (pause != 1 || !first)
+            return;
+        m_toolkit->expectBox(Warning,
+                             QStringLiteral("Are you sure you want to DELETE EVERYTHING?"));
+        m_toolkit->expectBox(QStringLiteral("Tallivor II"),
+                             QStringLiteral("The set could not be cleared: the main window was "
+                                            "closed during the clear"));
+        first->all->trigger();
+        clearAllDone = QTest::qWaitFor([] { return !Windows::find<Form6>(); }, 10000);
+    };
+    QVERIFY(waitUntilDone());
+    QVERIFY(clearAllDone);
+    // Nothing is written for the no-set phrase of the main window that Clear All loaded.
+    QCOMPARE(m_folder->bytes(),
+             iniText({"[readone]", "READ2=", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=Set 1",
+                      "NAME2=Set 2", "NAME3=Set 3", "NAME4=Set 4", "NAME5=Set 5"}));
+    QVERIFY(Windows::find<Form1>());
 }
 
 QTEST_MAIN(TestClearCurrentSet)
