@@ -49,10 +49,6 @@ QString IniFile::fromWindows1252(QByteArrayView bytes) {
     return s;
 }
 
-QString IniFile::decodeLine(QByteArrayView line) {
-    return line.isValidUtf8() ? QString::fromUtf8(line) : fromWindows1252(line);
-}
-
 QString IniFile::storedSection(const QString& section) {
     return withoutLineBreaks(section);
 }

@@ -33,8 +33,7 @@ class IniFile {
     // line or a comment).
     static bool isStorableKey(const QString& key);
 
-    // A line of text as read: UTF-8 when it is valid UTF-8, Windows-1252 otherwise.
-    static QString decodeLine(QByteArrayView line);
+    // Lines that are not valid UTF-8 come from the earlier Windows version.
     static QString fromWindows1252(QByteArrayView bytes);
 
   private:

@@ -34,9 +34,16 @@ void setReason(QString* reason, const QString& text) {
 enum class ReadResult { Read, Missing, Failed };
 
 ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
-    QFile f(file);
-    if (!f.exists())
+    const QFileInfo info(file);
+    if (!info.exists())
         return ReadResult::Missing;
+    // A folder or a device (a pipe would block the reader for good) is no data file.
+    if (!info.isFile()) {
+        if (why)
+            *why = QStringLiteral("not a file");
+        return ReadResult::Failed;
+    }
+    QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
         if (why)
             *why = f.errorString();
@@ -118,6 +125,12 @@ template <typename Apply> bool update(const QString& file, QString* reason, Appl
     const std::optional<QByteArray> changed = apply(bytes);
     if (!changed)
         return true;
+    // Replacing would get round a file made read-only on purpose.
+    if (read == ReadResult::Read && !QFileInfo(file).isWritable()) {
+        setReason(reason,
+                  QStringLiteral("the file %1 is read-only").arg(QDir::toNativeSeparators(file)));
+        return false;
+    }
     return replaceFile(file, *changed, read == ReadResult::Read, reason);
 }
 

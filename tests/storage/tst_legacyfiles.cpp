@@ -44,102 +44,37 @@ void TestLegacyFiles::reads_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("CRLF") << "crlf.tvr"
-                          << "readone"
-                          << "read2"
-                          << "secret";
-    QTest::newRow("CRLF, set section") << "crlf.tvr"
-                                       << "games"
-                                       << "num1"
-                                       << "AB-12";
-    QTest::newRow("LF") << "lf.tvr"
-                        << "Ruduze Vad Ovo"
-                        << "name1"
-                        << "Set 1";
-    QTest::newRow("BOM, first section") << "bom.tvr"
-                                        << "readone"
-                                        << "read2" << text("päss");
-    QTest::newRow("comment lines and blank lines") << "comments.tvr"
-                                                   << "readone"
-                                                   << "read2"
-                                                   << "pw";
-    QTest::newRow("section after blank lines") << "comments.tvr"
-                                               << "set 2"
-                                               << "name1"
-                                               << "b";
-    QTest::newRow("line without equals sign is no key") << "comments.tvr"
-                                                        << "readone"
-                                                        << "no equals sign here"
-                                                        << "";
-    QTest::newRow("comment is no key") << "comments.tvr"
-                                       << "readone"
-                                       << "; the password"
-                                       << "";
-    QTest::newRow("blanks around key name, value kept whole") << "blanks.tvr"
-                                                              << "Set 1"
-                                                              << "NAME1"
-                                                              << "  padded value  ";
-    QTest::newRow("tabs around key name") << "blanks.tvr"
-                                          << "set 1"
-                                          << "num1"
-                                          << "\ttabbed";
-    QTest::newRow("blanks inside brackets belong to the name") << "blanks.tvr"
-                                                               << " spaced "
-                                                               << "name1"
-                                                               << "inner blanks";
-    QTest::newRow("name without those blanks is another section") << "blanks.tvr"
-                                                                  << "Spaced"
-                                                                  << "name1"
-                                                                  << "";
-    QTest::newRow("bracket in section name") << "brackets.tvr"
-                                             << "Set ]1"
-                                             << "name1"
-                                             << "bracket";
-    QTest::newRow("opening bracket in section name") << "brackets.tvr"
-                                                     << "a[b"
-                                                     << "name1"
-                                                     << "open";
-    QTest::newRow("plain name after bracket names") << "brackets.tvr"
-                                                    << "set 1"
-                                                    << "name1"
-                                                    << "plain";
-    QTest::newRow("first of duplicate keys") << "duplicates.tvr"
-                                             << "Set 1"
-                                             << "name1"
-                                             << "first";
-    QTest::newRow("second duplicate section is not read") << "duplicates.tvr"
-                                                          << "set 1"
-                                                          << "num1"
-                                                          << "";
-    QTest::newRow("section between duplicates") << "duplicates.tvr"
-                                                << "Set 2"
-                                                << "NAME1"
-                                                << "other";
-    QTest::newRow("last line without line end") << "nofinal.tvr"
-                                                << "Set 1"
-                                                << "name1"
-                                                << "last";
-    QTest::newRow("Windows-1252 line") << "cp1252.tvr"
-                                       << "readone"
-                                       << "read3" << text("café € “quoted”");
-    QTest::newRow("Windows-1252 line, Latin-1 range") << "cp1252.tvr"
-                                                      << "Set 1"
-                                                      << "name1" << text("naïve");
-    QTest::newRow("UTF-8 line in the same file") << "cp1252.tvr"
-                                                 << "Set 1"
-                                                 << "num1" << text("été");
-    QTest::newRow("LF line before CRLF line") << "mixed.tvr"
-                                              << "Set 1"
-                                              << "name1"
-                                              << "lf";
-    QTest::newRow("CRLF line after LF line") << "mixed.tvr"
-                                             << "Set 1"
-                                             << "num1"
-                                             << "crlf";
-    QTest::newRow("key before any section belongs to none") << "keysfirst.tvr"
-                                                            << "Set 1"
-                                                            << "name1"
-                                                            << "";
+    const auto row = [](const char* name, const char* file, const char* section, const char* key,
+                        const char* value) {
+        QTest::newRow(name) << text(file) << text(section) << text(key) << text(value);
+    };
+    row("CRLF", "crlf.tvr", "readone", "read2", "secret");
+    row("CRLF, set section", "crlf.tvr", "games", "num1", "AB-12");
+    row("LF", "lf.tvr", "Ruduze Vad Ovo", "name1", "Set 1");
+    row("BOM, first section", "bom.tvr", "readone", "read2", "päss");
+    row("comment lines and blank lines", "comments.tvr", "readone", "read2", "pw");
+    row("section after blank lines", "comments.tvr", "set 2", "name1", "b");
+    row("line without equals sign is no key", "comments.tvr", "readone", "no equals sign here", "");
+    row("comment is no key", "comments.tvr", "readone", "; the password", "");
+    row("blanks around key name, value kept whole", "blanks.tvr", "Set 1", "NAME1",
+        "  padded value  ");
+    row("tabs around key name", "blanks.tvr", "set 1", "num1", "\ttabbed");
+    row("blanks inside brackets belong to the name", "blanks.tvr", " spaced ", "name1",
+        "inner blanks");
+    row("name without those blanks is another section", "blanks.tvr", "Spaced", "name1", "");
+    row("bracket in section name", "brackets.tvr", "Set ]1", "name1", "bracket");
+    row("opening bracket in section name", "brackets.tvr", "a[b", "name1", "open");
+    row("plain name after bracket names", "brackets.tvr", "set 1", "name1", "plain");
+    row("first of duplicate keys", "duplicates.tvr", "Set 1", "name1", "first");
+    row("second duplicate section is not read", "duplicates.tvr", "set 1", "num1", "");
+    row("section between duplicates", "duplicates.tvr", "Set 2", "NAME1", "other");
+    row("last line without line end", "nofinal.tvr", "Set 1", "name1", "last");
+    row("Windows-1252 line", "cp1252.tvr", "readone", "read3", "café € “quoted”");
+    row("Windows-1252 line, Latin-1 range", "cp1252.tvr", "Set 1", "name1", "naïve");
+    row("UTF-8 line in the same file", "cp1252.tvr", "Set 1", "num1", "été");
+    row("LF line before CRLF line", "mixed.tvr", "Set 1", "name1", "lf");
+    row("CRLF line after LF line", "mixed.tvr", "Set 1", "num1", "crlf");
+    row("key before any section belongs to none", "keysfirst.tvr", "Set 1", "name1", "");
 }
 
 void TestLegacyFiles::reads() {
@@ -164,142 +99,62 @@ void TestLegacyFiles::writeTouchesOnlyItsLine_data() {
     // The file afterwards: the original with its one occurrence of from replaced by to.
     QTest::addColumn<QByteArray>("from");
     QTest::addColumn<QByteArray>("to");
-    QTest::newRow("CRLF, replace")
-        << "crlf.tvr"
-        << "Games"
-        << "num1"
-        << "CD-34" << QByteArray("NUM1=AB-12\r\n") << QByteArray("NUM1=CD-34\r\n");
-    QTest::newRow("CRLF, add to last section")
-        << "crlf.tvr"
-        << "games"
-        << "num2"
-        << "new" << QByteArray("NAME=Games\r\n") << QByteArray("NAME=Games\r\nNUM2=new\r\n");
-    QTest::newRow("CRLF, add to middle section")
-        << "crlf.tvr"
-        << "Ruduze Vad Ovo"
-        << "Name3"
-        << "Set 3" << QByteArray("NAME2=Set 2\r\n[Games]")
-        << QByteArray("NAME2=Set 2\r\nNAME3=Set 3\r\n[Games]");
-    QTest::newRow("CRLF, new section at the end")
-        << "crlf.tvr"
-        << "Set 4"
-        << "name1"
-        << "z" << QByteArray("NAME=Games\r\n")
-        << QByteArray("NAME=Games\r\n[Set 4]\r\nNAME1=z\r\n");
-    QTest::newRow("LF, replace") << "lf.tvr"
-                                 << "readone"
-                                 << "read2"
-                                 << "new" << QByteArray("READ2=secret\n")
-                                 << QByteArray("READ2=new\n");
-    QTest::newRow("LF, new key takes LF")
-        << "lf.tvr"
-        << "readone"
-        << "read3"
-        << "c" << QByteArray("READ1=1\n[") << QByteArray("READ1=1\nREAD3=c\n[");
-    QTest::newRow("LF, new section takes LF")
-        << "lf.tvr"
-        << "Games"
-        << "name1"
-        << "g" << QByteArray("NAME1=Set 1\n") << QByteArray("NAME1=Set 1\n[Games]\nNAME1=g\n");
-    QTest::newRow("BOM kept") << "bom.tvr"
-                              << "readone"
-                              << "read2"
-                              << "x" << QByteArray("\xef\xbb\xbf[readone]\r\nREAD2=p\xc3\xa4ss\r\n")
-                              << QByteArray("\xef\xbb\xbf[readone]\r\nREAD2=x\r\n");
-    QTest::newRow("new key after last non-blank line")
-        << "comments.tvr"
-        << "readone"
-        << "read3"
-        << "clue" << QByteArray("no equals sign here\r\n\r\n[Set 1]")
-        << QByteArray("no equals sign here\r\nREAD3=clue\r\n\r\n[Set 1]");
-    QTest::newRow("new key after trailing comment")
-        << "comments.tvr"
-        << "Set 1"
-        << "num1"
-        << "n" << QByteArray("; trailing comment\r\n\r\n\r\n[Set 2]")
-        << QByteArray("; trailing comment\r\nNUM1=n\r\n\r\n\r\n[Set 2]");
-    QTest::newRow("replace among comments")
-        << "comments.tvr"
-        << "set 1"
-        << "NAME1"
-        << "A" << QByteArray("NAME1=a\r\n") << QByteArray("NAME1=A\r\n");
-    QTest::newRow("blanks around key name")
-        << "blanks.tvr"
-        << "Set 1"
-        << "name1"
-        << "v" << QByteArray("  name1 =  padded value  \r\n") << QByteArray("NAME1=v\r\n");
-    QTest::newRow("section with inner blanks") << "blanks.tvr"
-                                               << " Spaced "
-                                               << "num1"
-                                               << "1" << QByteArray("NAME1=inner blanks\r\n")
-                                               << QByteArray("NAME1=inner blanks\r\nNUM1=1\r\n");
-    QTest::newRow("section without them is new")
-        << "blanks.tvr"
-        << "Spaced"
-        << "num1"
-        << "1" << QByteArray("NAME1=inner blanks\r\n")
-        << QByteArray("NAME1=inner blanks\r\n[Spaced]\r\nNUM1=1\r\n");
-    QTest::newRow("bracket in section name")
-        << "brackets.tvr"
-        << "set ]1"
-        << "name1"
-        << "b2" << QByteArray("NAME1=bracket\r\n") << QByteArray("NAME1=b2\r\n");
-    QTest::newRow("first duplicate key")
-        << "duplicates.tvr"
-        << "SET 1"
-        << "name1"
-        << "new" << QByteArray("NAME1=first\r\n") << QByteArray("NAME1=new\r\n");
-    QTest::newRow("new key goes to the first duplicate section")
-        << "duplicates.tvr"
-        << "set 1"
-        << "num1"
-        << "n" << QByteArray("name1=second\r\n[Set 2]")
-        << QByteArray("name1=second\r\nNUM1=n\r\n[Set 2]");
-    QTest::newRow("replace last line, still without line end")
-        << "nofinal.tvr"
-        << "Set 1"
-        << "name1"
-        << "new" << QByteArray("NAME1=last") << QByteArray("NAME1=new");
-    QTest::newRow("add after last line gives it a line end")
-        << "nofinal.tvr"
-        << "Set 1"
-        << "num1"
-        << "1" << QByteArray("NAME1=last") << QByteArray("NAME1=last\r\nNUM1=1\r\n");
-    QTest::newRow("new section after last line")
-        << "nofinal.tvr"
-        << "Set 2"
-        << "name1"
-        << "x" << QByteArray("NAME1=last") << QByteArray("NAME1=last\r\n[Set 2]\r\nNAME1=x\r\n");
-    QTest::newRow("Windows-1252 lines stay as they are")
-        << "cp1252.tvr"
-        << "Set 1"
-        << "num1" << text("ü") << QByteArray("NUM1=\xc3\xa9t\xc3\xa9\r\n")
-        << QByteArray("NUM1=\xc3\xbc\r\n");
-    QTest::newRow("Windows-1252 line rewritten as UTF-8")
-        << "cp1252.tvr"
-        << "Set 1"
-        << "name1" << text("naïf") << QByteArray("NAME1=na\xefve\r\n")
-        << QByteArray("NAME1=na\xc3\xaf"
-                      "f\r\n");
-    QTest::newRow("Windows-1252 value unchanged")
-        << "cp1252.tvr"
-        << "Set 1"
-        << "name1" << text("naïve") << QByteArray() << QByteArray();
-    QTest::newRow("first line end sets the style")
-        << "mixed.tvr"
-        << "Set 1"
-        << "name2"
-        << "n" << QByteArray("NUM1=crlf\n[Set 2]") << QByteArray("NUM1=crlf\nNAME2=n\n[Set 2]");
-    QTest::newRow("mixed, no final line end")
-        << "mixed.tvr"
-        << "Set 2"
-        << "num1"
-        << "1" << QByteArray("NAME1=x") << QByteArray("NAME1=x\nNUM1=1\n");
-    QTest::newRow("key before any section stays")
-        << "keysfirst.tvr"
-        << "Set 1"
-        << "name1"
-        << "n" << QByteArray("NUM1=1\r\n") << QByteArray("NUM1=1\r\nNAME1=n\r\n");
+    const auto row = [](const char* name, const char* file, const char* section, const char* key,
+                        const char* value, const QByteArray& from, const QByteArray& to) {
+        QTest::newRow(name) << text(file) << text(section) << text(key) << text(value) << from
+                            << to;
+    };
+    row("CRLF, replace", "crlf.tvr", "Games", "num1", "CD-34", "NUM1=AB-12\r\n", "NUM1=CD-34\r\n");
+    row("CRLF, add to last section", "crlf.tvr", "games", "num2", "new", "NAME=Games\r\n",
+        "NAME=Games\r\nNUM2=new\r\n");
+    row("CRLF, add to middle section", "crlf.tvr", "Ruduze Vad Ovo", "Name3", "Set 3",
+        "NAME2=Set 2\r\n[Games]", "NAME2=Set 2\r\nNAME3=Set 3\r\n[Games]");
+    row("CRLF, new section at the end", "crlf.tvr", "Set 4", "name1", "z", "NAME=Games\r\n",
+        "NAME=Games\r\n[Set 4]\r\nNAME1=z\r\n");
+    row("LF, replace", "lf.tvr", "readone", "read2", "new", "READ2=secret\n", "READ2=new\n");
+    row("LF, new key takes LF", "lf.tvr", "readone", "read3", "c", "READ1=1\n[",
+        "READ1=1\nREAD3=c\n[");
+    row("LF, new section takes LF", "lf.tvr", "Games", "name1", "g", "NAME1=Set 1\n",
+        "NAME1=Set 1\n[Games]\nNAME1=g\n");
+    row("BOM kept", "bom.tvr", "readone", "read2", "x",
+        "\xef\xbb\xbf[readone]\r\nREAD2=p\xc3\xa4ss\r\n", "\xef\xbb\xbf[readone]\r\nREAD2=x\r\n");
+    row("new key after last non-blank line", "comments.tvr", "readone", "read3", "clue",
+        "no equals sign here\r\n\r\n[Set 1]", "no equals sign here\r\nREAD3=clue\r\n\r\n[Set 1]");
+    row("new key after trailing comment", "comments.tvr", "Set 1", "num1", "n",
+        "; trailing comment\r\n\r\n\r\n[Set 2]", "; trailing comment\r\nNUM1=n\r\n\r\n\r\n[Set 2]");
+    row("replace among comments", "comments.tvr", "set 1", "NAME1", "A", "NAME1=a\r\n",
+        "NAME1=A\r\n");
+    row("blanks around key name", "blanks.tvr", "Set 1", "name1", "v",
+        "  name1 =  padded value  \r\n", "NAME1=v\r\n");
+    row("section with inner blanks", "blanks.tvr", " Spaced ", "num1", "1",
+        "NAME1=inner blanks\r\n", "NAME1=inner blanks\r\nNUM1=1\r\n");
+    row("section without them is new", "blanks.tvr", "Spaced", "num1", "1",
+        "NAME1=inner blanks\r\n", "NAME1=inner blanks\r\n[Spaced]\r\nNUM1=1\r\n");
+    row("bracket in section name", "brackets.tvr", "set ]1", "name1", "b2", "NAME1=bracket\r\n",
+        "NAME1=b2\r\n");
+    row("first duplicate key", "duplicates.tvr", "SET 1", "name1", "new", "NAME1=first\r\n",
+        "NAME1=new\r\n");
+    row("new key goes to the first duplicate section", "duplicates.tvr", "set 1", "num1", "n",
+        "name1=second\r\n[Set 2]", "name1=second\r\nNUM1=n\r\n[Set 2]");
+    row("replace last line, still without line end", "nofinal.tvr", "Set 1", "name1", "new",
+        "NAME1=last", "NAME1=new");
+    row("add after last line gives it a line end", "nofinal.tvr", "Set 1", "num1", "1",
+        "NAME1=last", "NAME1=last\r\nNUM1=1\r\n");
+    row("new section after last line", "nofinal.tvr", "Set 2", "name1", "x", "NAME1=last",
+        "NAME1=last\r\n[Set 2]\r\nNAME1=x\r\n");
+    row("Windows-1252 lines stay as they are", "cp1252.tvr", "Set 1", "num1", "ü",
+        "NUM1=\xc3\xa9t\xc3\xa9\r\n", "NUM1=\xc3\xbc\r\n");
+    row("Windows-1252 line rewritten as UTF-8", "cp1252.tvr", "Set 1", "name1", "naïf",
+        "NAME1=na\xefve\r\n",
+        "NAME1=na\xc3\xaf"
+        "f\r\n");
+    row("Windows-1252 value unchanged", "cp1252.tvr", "Set 1", "name1", "naïve", "", "");
+    row("first line end sets the style", "mixed.tvr", "Set 1", "name2", "n", "NUM1=crlf\n[Set 2]",
+        "NUM1=crlf\nNAME2=n\n[Set 2]");
+    row("mixed, no final line end", "mixed.tvr", "Set 2", "num1", "1", "NAME1=x",
+        "NAME1=x\nNUM1=1\n");
+    row("key before any section stays", "keysfirst.tvr", "Set 1", "name1", "n", "NUM1=1\r\n",
+        "NUM1=1\r\nNAME1=n\r\n");
 }
 
 void TestLegacyFiles::writeTouchesOnlyItsLine() {

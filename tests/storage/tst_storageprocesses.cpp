@@ -46,7 +46,8 @@ class TestStorageProcesses : public QObject {
     void staleLockIsTakenOver();
     void liveLockIsRespected();
     void fullDiskLeavesFileWhole();
-    void folderWithoutRights();
+    void withoutRights_data();
+    void withoutRights();
 };
 
 void TestStorageProcesses::initTestCase() {
@@ -189,7 +190,19 @@ void TestStorageProcesses::fullDiskLeavesFileWhole() {
     QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("tallivor.tvr")});
 }
 
-void TestStorageProcesses::folderWithoutRights() {
+void TestStorageProcesses::withoutRights_data() {
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<QString>("reason"); // %1 the folder, %2 the file
+    QTest::newRow("folder can't be written")
+        << 0555 << 0644 << "the folder %1 can't be written (Permission denied)";
+    QTest::newRow("read-only file") << 0777 << 0444 << "the file %2 is read-only";
+}
+
+void TestStorageProcesses::withoutRights() {
+    QFETCH(int, folderMode);
+    QFETCH(int, fileMode);
+    QFETCH(QString, reason);
     TestFolder folder;
     const QString file = folder.dataFile();
     const QByteArray before("[readone]\r\nREAD2=pw\r\n");
@@ -197,21 +210,20 @@ void TestStorageProcesses::folderWithoutRights() {
     QStringList arguments{QStringLiteral("write"), file, QStringLiteral("readone"),
                           QStringLiteral("read2"), QStringLiteral("new")};
     // Root writes whatever the mode bits say, so the writer then runs as nobody.
-    const bool root = geteuid() == 0;
-    if (root)
+    if (geteuid() == 0)
         arguments.append(QStringLiteral("nobody"));
     const QByteArray path = QFile::encodeName(folder.path());
-    QCOMPARE(chmod(QFile::encodeName(file).constData(), 0644), 0);
-    QCOMPARE(chmod(path.constData(), 0555), 0);
+    QCOMPARE(chmod(QFile::encodeName(file).constData(), mode_t(fileMode)), 0);
+    QCOMPARE(chmod(path.constData(), mode_t(folderMode)), 0);
 
     QProcess writer;
     writer.start(Helper, arguments);
     QVERIFY(writer.waitForFinished());
     chmod(path.constData(), 0700);
-    QCOMPARE(writer.exitCode(), 1);
     QCOMPARE(QString::fromLocal8Bit(writer.readAllStandardOutput()),
-             QStringLiteral("the folder %1 can't be written (Permission denied)")
-                 .arg(QDir::toNativeSeparators(folder.path())));
+             reason.replace(QStringLiteral("%1"), QDir::toNativeSeparators(folder.path()))
+                 .replace(QStringLiteral("%2"), QDir::toNativeSeparators(file)));
+    QCOMPARE(writer.exitCode(), 1);
     QCOMPARE(folder.bytes(), before);
     QCOMPARE(entries(folder.path()), QStringList{QStringLiteral("tallivor.tvr")});
 }
