@@ -4,12 +4,16 @@
 
 X_PACKAGES=(xvfb xauth xdotool openbox x11-utils imagemagick xclip)
 X_PIDS=()
+X_LOG=""
 
-# Starts Xvfb on a free display and openbox on it; exports DISPLAY.
+# Starts Xvfb on a free display and openbox on it (not with --no-wm); exports DISPLAY.
 x_start() {
     local dir
     dir=$(mktemp -d)
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    X_LOG=$dir/xvfb.log
+    # -noreset: without a window manager the server would reset whenever its last client leaves,
+    # and a program started just then could not connect.
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     X_PIDS+=($!)
     local i
     for i in $(seq 100); do
@@ -18,6 +22,7 @@ x_start() {
     done
     [ -s "$dir/display" ] || { cat "$dir/xvfb.log" >&2; echo "Xvfb did not start" >&2; return 1; }
     export DISPLAY=":$(head -1 "$dir/display")"
+    [ "${1:-}" = --no-wm ] && return 0
     openbox --sm-disable >"$dir/openbox.log" 2>&1 &
     X_PIDS+=($!)
     for i in $(seq 100); do
@@ -26,7 +31,6 @@ x_start() {
     done
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
         { echo "openbox did not start" >&2; return 1; }
-    rm -rf "$dir"
 }
 
 x_stop() {
@@ -36,6 +40,8 @@ x_stop() {
         wait "${X_PIDS[i]}" 2>/dev/null || true
     done
     X_PIDS=()
+    [ -n "$X_LOG" ] && rm -rf "$(dirname "$X_LOG")"
+    X_LOG=""
 }
 
 # The visible top-level windows of a process, one "id<TAB>title" per line.
