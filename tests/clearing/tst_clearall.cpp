@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPushButton>
 #include <QtTest>
 
@@ -70,6 +71,7 @@ void TestClearAll::cleanup() {
     const QString problems = m_toolkit->problems();
     m_watch.reset();
     Windows::unloadAll();
+    ProfileRoutines::SetLockTimeout(5000);
     m_toolkit.reset();
     m_folder.reset();
     QVERIFY2(problems.isEmpty(), qPrintable(problems));
@@ -204,18 +206,20 @@ void TestClearAll::cancelChangesNothing() {
 }
 
 void TestClearAll::fileThatCantBeReplaced_data() {
-    QTest::addColumn<bool>("folderInTheWay");
-    // Root ignores permission bits, so the failures are made otherwise: a file-size limit
-    // leaves no room for the new file; a folder by the data file's name can't be replaced.
-    QTest::newRow("no file may grow (file-size limit)") << false;
-    QTest::newRow("a folder with files in its place") << true;
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("in use by another copy") << "locked";
+    // Root ignores permission bits, but not a file-size limit.
+    QTest::newRow("no file may grow (file-size limit)") << "full";
+    QTest::newRow("a folder with files in its place") << "folder";
 }
 
 void TestClearAll::fileThatCantBeReplaced() {
-    QFETCH(bool, folderInTheWay);
+    QFETCH(QString, obstacle);
     const QByteArray original = usedFile("Secret", "my cat");
     const QString inside = m_folder->dataFile() + QStringLiteral("/keep.txt");
-    if (folderInTheWay) {
+    std::optional<NoRoomForFiles> full;
+    std::optional<QLockFile> otherCopy;
+    if (obstacle == "folder") {
         QVERIFY(QDir().mkpath(m_folder->dataFile()));
         QFile f(inside);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -223,8 +227,12 @@ void TestClearAll::fileThatCantBeReplaced() {
     } else {
         m_folder->write(original);
     }
-    std::optional<NoRoomForFiles> full;
-    if (!folderInTheWay)
+    if (obstacle == "locked") {
+        ProfileRoutines::SetLockTimeout(20);
+        otherCopy.emplace(m_folder->dataFile() + QStringLiteral(".lock"));
+        QVERIFY(otherCopy->tryLock(0));
+    }
+    if (obstacle == "full")
         full.emplace();
     QString reason;
     QVERIFY(!ProfileRoutines::ReplaceProfileFile({{"readone", "read2", "Secret"}},
@@ -237,8 +245,9 @@ void TestClearAll::fileThatCantBeReplaced() {
                          QStringLiteral("Nothing was deleted: ") + reason);
     QVERIFY(waitUntilDone());
     full.reset();
+    otherCopy.reset();
 
-    if (folderInTheWay) {
+    if (obstacle == "folder") {
         QFile f(inside);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), original);
