@@ -1,5 +1,6 @@
 // Tallivor II: keeps a person's names, passwords and registration numbers.
 #include "startup/form3.h"
+#include "ui/icons.h"
 #include "ui/windows.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallivor II"));
     QApplication::setApplicationVersion(QStringLiteral("2.0.0.0"));
+    QApplication::setWindowIcon(Icons::main());
     // The program ends when its last window is unloaded, not when the last one is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     if (!Windows::show<Form3>())
