@@ -1,21 +1,25 @@
 // Form5: the progress window of Clear Current Set.
 #pragma once
 
-#include <QWidget>
+#include "clearing/progresswindow.h"
 
-class QLabel;
-class QTimer;
+#include <QPointer>
 
-class Form5 : public QWidget {
+class Form1;
+
+class Form5 : public ProgressWindow {
     Q_OBJECT
-public:
+  public:
     Form5();
-    void load() {}
 
-    QLabel* Label1 = nullptr;
-    QTimer* Timer1 = nullptr;
+  protected:
+    void runSequence() override;
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+  private:
+    // Empties the key in the section the main window's top box names right now.
+    void clearKey(const QString& key);
+    void write(const QString& section, const QString& key, const QString& value);
+
+    QPointer<Form1> m_main; // the main window whose set is cleared
+    QString m_failure;      // why the first failed write failed
 };

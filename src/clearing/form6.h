@@ -1,21 +1,13 @@
 // Form6: the progress window of Clear All.
 #pragma once
 
-#include <QWidget>
+#include "clearing/progresswindow.h"
 
-class QLabel;
-class QTimer;
-
-class Form6 : public QWidget {
+class Form6 : public ProgressWindow {
     Q_OBJECT
-public:
+  public:
     Form6();
-    void load() {}
 
-    QLabel* Label1 = nullptr;
-    QTimer* Timer1 = nullptr;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+  protected:
+    void runSequence() override;
 };

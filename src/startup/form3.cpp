@@ -1,25 +1,145 @@
 #include "startup/form3.h"
 
+#include "mainwindow/form1.h"
+#include "startup/form2.h"
+#include "storage/profileroutines.h"
+#include "storage/routines.h"
+#include "ui/layout.h"
+#include "ui/toolkit.h"
 #include "ui/windows.h"
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
+
+#include <iterator>
+
+namespace {
+QLabel* makeLabel(QWidget* form, const char* name, const QRect& rect, const QColor& colour,
+                  const QFont& font) {
+    auto* label = new QLabel(form);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(rect);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Window, Qt::black);
+    label->setPalette(palette);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+// The titles' fonts are rarely installed; narrow and script look-alikes keep the titles' width
+// and style where they are missing.
+QFont titleFont(const QStringList& families, bool italic) {
+    QFont font(families.first(), 24, QFont::Bold, italic);
+    font.setFamilies(families);
+    return font;
+}
+
+QString readKey(const char* key) {
+    return ProfileRoutines::ReadProfileValue(QStringLiteral("readone"), QLatin1String(key),
+                                             Toolkit::current().dataFile());
+}
+} // namespace
 
 Form3::Form3() {
     setObjectName(QStringLiteral("Form3"));
-    Label1 = new QLabel(this);
-    Label2 = new QLabel(this);
-    Label3 = new QLabel(this);
+    setWindowTitle(QStringLiteral("Form3"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setGeometry(Layout::rect(3510, 2880, 4755, 3195));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+
+    const QFont gothic =
+        titleFont({QStringLiteral("MVGothicCondSC"), QStringLiteral("Nimbus Sans Narrow"),
+                   QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
+                   QStringLiteral("DejaVu Sans Condensed")},
+                  false);
+    Label1 =
+        makeLabel(this, "Label1", Layout::rect(120, 120, 5055, 615), QColor(0, 0, 255), gothic);
+    Label1->setAutoFillBackground(true);
+    Label2 = makeLabel(this, "Label2", Layout::rect(360, 960, 3735, 735), Qt::white, gothic);
+    Label3 = makeLabel(this, "Label3", Layout::rect(360, 1920, 5055, 735), QColor(255, 0, 0),
+                       titleFont({QStringLiteral("Mistral"), QStringLiteral("Z003"),
+                                  QStringLiteral("URW Chancery L")},
+                                 true));
+
     Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &Form3::Timer1_Timer);
 }
 
 void Form3::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
+    // The sequence starts only once the splash is on screen, and only once.
+    if (!m_timerStarted) {
+        m_timerStarted = true;
+        Timer1->start();
+    }
+}
+
+void Form3::Timer1_Timer() {
+    // Before anything else: a tick that falls due during a pause must not start another run.
+    Timer1->stop();
+    if (m_sequenceStarted)
+        return;
+    m_sequenceStarted = true;
+
+    // Pauses run the event loop: the window system may close the splash meanwhile, which ends
+    // the program (see closeEvent). Nothing of this window may be touched after that.
+    QPointer<Form3> self(this);
+    const auto pause = [&self](qint32 seconds) {
+        ProfileRoutines::Pause(seconds);
+        return self && !Toolkit::current().ending();
+    };
+
+    if (readKey("read1") != QLatin1String("1")) {
+        struct Title {
+            QLabel* Form3::*label;
+            const char* text;
+        };
+        static constexpr Title titles[] = {
+            {&Form3::Label1, "Registration"},
+            {&Form3::Label1, "Registration Tallivor"},
+            {&Form3::Label1, "Registration Tallivor II"},
+            {&Form3::Label2, "Presented"},
+            {&Form3::Label2, "Presented By:"},
+            {&Form3::Label3, "Quorvex"},
+        };
+        for (std::size_t i = 0; i < std::size(titles); ++i) {
+            if (i > 0 && !pause(1))
+                return;
+            (this->*titles[i].label)->setText(QLatin1String(titles[i].text));
+        }
+        // The first-run marker: makes read2 non-empty so that the password screen asks for one.
+        ProfileRoutines::WriteProfileValue(QStringLiteral("readone"), QStringLiteral("read2"),
+                                           QStringLiteral("2"), Toolkit::current().dataFile());
+        if (!pause(2))
+            return;
+    }
+
+    // The next window is shown before the splash goes, so its loading runs with the splash open.
+    if (readKey("read2").isEmpty())
+        Windows::show<Form1>();
+    else
+        Windows::show<Form2>();
+    if (self && !Toolkit::current().ending())
+        Windows::unload(this);
 }
 
 void Form3::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (event->isAccepted())
-        Windows::forget(this);
+    if (!event->isAccepted())
+        return;
+    Timer1->stop();
+    Windows::forget(this);
+    // Only the sequence closes the splash (by unloading it); closed from outside, the program
+    // ends rather than open a window the user no longer waits for.
+    if (!Toolkit::current().ending())
+        Toolkit::current().endProgram();
 }

@@ -8,16 +8,23 @@ class QTimer;
 
 class Form3 : public QWidget {
     Q_OBJECT
-public:
+  public:
     Form3();
     void load() {}
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* Timer1 = nullptr; // started once the splash is first painted
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // The whole splash sequence: titles on a first start, then the next window.
+    void Timer1_Timer();
+
+    bool m_timerStarted = false;
+    bool m_sequenceStarted = false;
 };

@@ -8,15 +8,20 @@ class QPushButton;
 
 class Form4 : public QWidget {
     Q_OBJECT
-public:
+  public:
     Form4();
+    // The "IMPORTANT" notice, on every new opening.
     void load();
 
-    QLineEdit* Text1 = nullptr; // the password box, shown as "$"
-    QLineEdit* Text2 = nullptr; // the clue box
+    QLineEdit* Text1 = nullptr;      // the password box, shown as "$"
+    QLineEdit* Text2 = nullptr;      // the clue box
     QPushButton* Command1 = nullptr; // "Enter"
     QPushButton* Command2 = nullptr; // "I forgot my password"
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void Command1_Click();
+    void Command2_Click();
 };

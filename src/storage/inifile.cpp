@@ -49,10 +49,6 @@ QString IniFile::fromWindows1252(QByteArrayView bytes) {
     return s;
 }
 
-QString IniFile::decodeLine(QByteArrayView line) {
-    return line.isValidUtf8() ? QString::fromUtf8(line) : fromWindows1252(line);
-}
-
 QString IniFile::storedSection(const QString& section) {
     return withoutLineBreaks(section);
 }
@@ -112,8 +108,7 @@ IniFile::IniFile(const QByteArray& bytes) : m_data(bytes) {
         m_bom = Bom.size();
     const char* data = m_data.constData();
     const qsizetype size = m_data.size();
-    m_allUtf8 = QByteArrayView(data + m_bom, size - m_bom).isValidUtf8();
-    m_lines.reserve(std::count(data + m_bom, data + size, '\n') + 1);
+    m_lines.reserve(size_t(size / 16 + 8)); // about a line per 20 bytes in a data file
     bool eolKnown = false;
     qsizetype pos = m_bom;
     while (pos < size) {
@@ -133,16 +128,16 @@ IniFile::IniFile(const QByteArray& bytes) : m_data(bytes) {
         line.start = pos;
         line.length = end - pos;
         line.eol = eol;
-        if (m_allUtf8)
-            line.utf8 = 1;
-        m_lines.push_back(std::move(line));
+        if (line.kind == Kind::Section)
+            m_sections.push_back(qsizetype(m_lines.size()));
+        m_lines.push_back(line);
         pos = next;
     }
 }
 
 QByteArrayView IniFile::content(const Line& line) const {
-    if (line.own)
-        return QByteArrayView(line.text);
+    if (line.own >= 0)
+        return QByteArrayView(m_texts[size_t(line.own)]);
     return QByteArrayView(m_data.constData() + line.start, line.length);
 }
 
@@ -168,26 +163,32 @@ bool IniFile::nameMatches(const Line& line, const QString& name, bool nameIsAsci
     return QString::compare(decoded, name, Qt::CaseInsensitive) == 0;
 }
 
+// The section's place in m_sections, or -1. Sections are only ever added at the end, so the
+// first match for a name stays the first match.
 qsizetype IniFile::findSection(const QString& name) const {
+    const auto known = m_found.constFind(name);
+    if (known != m_found.cend())
+        return *known;
     const bool ascii = isAscii(name);
-    for (qsizetype i = 0; i < qsizetype(m_lines.size()); ++i) {
-        const Line& line = m_lines[size_t(i)];
-        if (line.kind == Kind::Section && nameMatches(line, name, ascii))
+    for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
+        if (nameMatches(m_lines[size_t(m_sections[size_t(i)])], name, ascii)) {
+            m_found.insert(name, i);
             return i;
+        }
     }
     return -1;
 }
 
-qsizetype IniFile::sectionEnd(qsizetype header) const {
-    qsizetype i = header + 1;
-    while (i < qsizetype(m_lines.size()) && m_lines[size_t(i)].kind != Kind::Section)
-        ++i;
-    return i;
+// The line after the section's last line.
+qsizetype IniFile::sectionEnd(qsizetype section) const {
+    return size_t(section + 1) < m_sections.size() ? m_sections[size_t(section + 1)]
+                                                   : qsizetype(m_lines.size());
 }
 
-qsizetype IniFile::findKey(qsizetype header, qsizetype end, const QString& key) const {
+qsizetype IniFile::findKey(qsizetype section, const QString& key) const {
     const bool ascii = isAscii(key);
-    for (qsizetype i = header + 1; i < end; ++i) {
+    const qsizetype end = sectionEnd(section);
+    for (qsizetype i = m_sections[size_t(section)] + 1; i < end; ++i) {
         const Line& line = m_lines[size_t(i)];
         if (line.kind == Kind::Key && nameMatches(line, key, ascii))
             return i;
@@ -219,28 +220,33 @@ QString IniFile::valueOf(const Line& line, qsizetype maxLength) const {
 
 std::optional<QString> IniFile::value(const QString& section, const QString& key,
                                       qsizetype maxLength) const {
-    const qsizetype header = findSection(storedSection(section));
-    if (header < 0)
+    const qsizetype found = findSection(storedSection(section));
+    if (found < 0)
         return std::nullopt;
-    const qsizetype at = findKey(header, sectionEnd(header), storedKey(key));
+    const qsizetype at = findKey(found, storedKey(key));
     if (at < 0)
         return std::nullopt;
     return valueOf(m_lines[size_t(at)], maxLength);
 }
 
-void IniFile::terminate(Line& line) {
-    if (line.eol == 0)
-        line.eol = m_eol;
-}
-
-IniFile::Line IniFile::newLine(const QByteArray& text) const {
+IniFile::Line IniFile::newLine(const QByteArray& text) {
     Line line = parseLine(text);
-    line.own = true;
-    line.text = text;
+    line.own = qint32(m_texts.size());
+    m_texts.push_back(text);
     line.length = text.size();
     line.eol = m_eol;
     line.utf8 = 1;
     return line;
+}
+
+void IniFile::insertLine(qsizetype at, Line line) {
+    if (at > 0 && m_lines[size_t(at - 1)].eol == 0)
+        m_lines[size_t(at - 1)].eol = m_eol; // the last line gets its line end
+    m_lines.insert(m_lines.begin() + at, line);
+    for (qsizetype& header : m_sections) {
+        if (header >= at)
+            ++header;
+    }
 }
 
 bool IniFile::setValue(const QString& section, const QString& key, const QString& value) {
@@ -255,16 +261,15 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
         upper = k;
     const QByteArray text = upper.toUtf8() + '=' + v.toUtf8();
 
-    const qsizetype header = findSection(name);
-    if (header < 0) {
-        if (!m_lines.empty())
-            terminate(m_lines.back());
-        m_lines.push_back(newLine('[' + name.toUtf8() + ']'));
-        m_lines.push_back(newLine(text));
+    const qsizetype found = findSection(name);
+    if (found < 0) {
+        const qsizetype end = qsizetype(m_lines.size());
+        insertLine(end, newLine('[' + name.toUtf8() + ']'));
+        m_sections.push_back(end);
+        insertLine(end + 1, newLine(text));
         return true;
     }
-    const qsizetype end = sectionEnd(header);
-    const qsizetype at = findKey(header, end, k);
+    const qsizetype at = findKey(found, k);
     if (at >= 0) {
         Line& line = m_lines[size_t(at)];
         const bool same = isUtf8(line) ? content(line).sliced(line.valueStart) == v.toUtf8()
@@ -278,30 +283,35 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
     }
     // A new key goes after the section's last non-blank line, before any blank lines that
     // separate it from the next section.
+    const qsizetype header = m_sections[size_t(found)];
     qsizetype last = header;
-    for (qsizetype i = end - 1; i > header; --i) {
+    for (qsizetype i = sectionEnd(found) - 1; i > header; --i) {
         const QByteArrayView c = content(m_lines[size_t(i)]);
         if (!std::all_of(c.begin(), c.end(), [](char ch) { return isBlank(uchar(ch)); })) {
             last = i;
             break;
         }
     }
-    terminate(m_lines[size_t(last)]);
-    m_lines.insert(m_lines.begin() + last + 1, newLine(text));
+    insertLine(last + 1, newLine(text));
     return true;
 }
 
 QByteArray IniFile::toBytes() const {
     static const char* const endings[] = {"", "\n", "\r\n"};
-    QByteArray out;
     qsizetype size = m_bom;
     for (const Line& line : m_lines)
         size += line.length + line.eol;
-    out.reserve(size);
-    out.append(m_data.constData(), m_bom);
+    QByteArray out(size, Qt::Uninitialized);
+    char* p = out.data();
+    std::memcpy(p, m_data.constData(), size_t(m_bom));
+    p += m_bom;
     for (const Line& line : m_lines) {
-        out.append(content(line));
-        out.append(endings[line.eol], line.eol);
+        const QByteArrayView c = content(line);
+        if (!c.isEmpty())
+            std::memcpy(p, c.data(), size_t(c.size()));
+        p += c.size();
+        std::memcpy(p, endings[line.eol], line.eol);
+        p += line.eol;
     }
     return out;
 }

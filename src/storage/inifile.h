@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -32,8 +33,7 @@ class IniFile {
     // line or a comment).
     static bool isStorableKey(const QString& key);
 
-    // A line of text as read: UTF-8 when it is valid UTF-8, Windows-1252 otherwise.
-    static QString decodeLine(QByteArrayView line);
+    // Lines that are not valid UTF-8 come from the earlier Windows version.
     static QString fromWindows1252(QByteArrayView bytes);
 
   private:
@@ -41,13 +41,12 @@ class IniFile {
     struct Line {
         qsizetype start = 0;  // into m_data, unless the line has own text
         qsizetype length = 0; // without the line ending
-        QByteArray text;      // text of a new or rewritten line
         qsizetype nameStart = 0;
         qsizetype nameLength = 0;
         qsizetype valueStart = 0; // just after the '=' of a key line
+        qint32 own = -1;          // index of its text in m_texts, for a new or rewritten line
         quint8 eol = 0;           // 0 none, 1 "\n", 2 "\r\n"
         Kind kind = Kind::Other;
-        bool own = false;
         mutable qint8 utf8 = -1; // unknown, 0 or 1
     };
 
@@ -56,15 +55,18 @@ class IniFile {
     bool isUtf8(const Line& line) const;
     bool nameMatches(const Line& line, const QString& name, bool nameIsAscii) const;
     qsizetype findSection(const QString& name) const;
-    qsizetype sectionEnd(qsizetype header) const;
-    qsizetype findKey(qsizetype header, qsizetype end, const QString& key) const;
+    qsizetype sectionEnd(qsizetype section) const;
+    qsizetype findKey(qsizetype section, const QString& key) const;
     QString valueOf(const Line& line, qsizetype maxLength) const;
-    void terminate(Line& line);
-    Line newLine(const QByteArray& text) const;
+    Line newLine(const QByteArray& text);
+    void insertLine(qsizetype at, Line line);
 
     QByteArray m_data;
     qsizetype m_bom = 0;
-    bool m_allUtf8 = true;
     quint8 m_eol = 2;
     std::vector<Line> m_lines;
+    std::vector<qsizetype> m_sections; // the line of each section header, in file order
+    std::vector<QByteArray> m_texts;
+    // Sections already looked up by exactly this name: a batch names the same few many times.
+    mutable QHash<QString, qsizetype> m_found;
 };

@@ -34,9 +34,16 @@ void setReason(QString* reason, const QString& text) {
 enum class ReadResult { Read, Missing, Failed };
 
 ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
-    QFile f(file);
-    if (!f.exists())
+    const QFileInfo info(file);
+    if (!info.exists())
         return ReadResult::Missing;
+    // A folder or a device (a pipe would block the reader for good) is no data file.
+    if (!info.isFile()) {
+        if (why)
+            *why = QStringLiteral("not a file");
+        return ReadResult::Failed;
+    }
+    QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
         if (why)
             *why = f.errorString();
@@ -54,21 +61,33 @@ ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
 // Replaces the file with bytes in one step: the old file stays whole until the new one is
 // complete on disk.
 bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QString* reason) {
+    // Unbuffered: a buffered short write (file size limit, full disk) is lost in the final
+    // flush and the cut file would be committed.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setReason(reason, QStringLiteral("the folder %1 can't be written (%2)")
                               .arg(folderOf(file), out.errorString()));
         return false;
     }
-    // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
-    if (!existed)
-        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (out.write(bytes) != bytes.size() || !out.commit()) {
+    const auto fail = [&] {
         setReason(reason, QStringLiteral("the file %1 couldn't be saved (%2)")
                               .arg(QDir::toNativeSeparators(file), out.errorString()));
         out.cancelWriting();
         return false;
+    };
+    // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
+    if (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return fail();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        // A short write is followed by one that fails and says why.
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return fail();
+        done += qsizetype(n);
     }
+    if (!out.commit())
+        return fail();
     return true;
 }
 
@@ -106,6 +125,12 @@ template <typename Apply> bool update(const QString& file, QString* reason, Appl
     const std::optional<QByteArray> changed = apply(bytes);
     if (!changed)
         return true;
+    // Replacing would get round a file made read-only on purpose.
+    if (read == ReadResult::Read && !QFileInfo(file).isWritable()) {
+        setReason(reason,
+                  QStringLiteral("the file %1 is read-only").arg(QDir::toNativeSeparators(file)));
+        return false;
+    }
     return replaceFile(file, *changed, read == ReadResult::Read, reason);
 }
 

@@ -155,7 +155,10 @@ class RandomWrites {
         QString s;
         while (s.size() < length)
             s += alphabet[m_rng.bounded(int(alphabet.size()))];
-        return s.left(length).back().isHighSurrogate() ? s.left(length - 1) : s.left(length);
+        s.truncate(length);
+        if (!s.isEmpty() && s.back().isHighSurrogate())
+            s.chop(1);
+        return s;
     }
     QString pick(const QStringList& list) { return list[m_rng.bounded(int(list.size()))]; }
     QString caseVariant(const QString& s) {
@@ -251,23 +254,18 @@ void TestProfileRoutines::namesMatchWithoutRegardToCase_data() {
     QTest::addColumn<QString>("readSection");
     QTest::addColumn<QString>("readKey");
     QTest::addColumn<QByteArray>("storedKey");
-    QTest::newRow("lower key read upper") << "readone"
-                                          << "read1"
-                                          << "READONE"
-                                          << "READ1" << QByteArray("READ1");
-    QTest::newRow("mixed") << "Games"
-                           << "Name1"
-                           << "gAMES"
-                           << "nAME1" << QByteArray("NAME1");
-    QTest::newRow("non-ASCII") << text("Spiele Ä") << text("grün") << text("SPIELE ä")
-                               << text("GRÜN") << text("GRÜN").toUtf8();
-    QTest::newRow("final sigma") << text("ΟΔΟΣ") << text("λόγος") << text("οδος") << text("ΛΌΓΟΣ")
-                                 << text("ΛΌΓΟΣ").toUtf8();
-    QTest::newRow("Kelvin sign") << text("\u212A") << "k"
-                                 << "k"
-                                 << "K" << QByteArray("K");
+    const auto row = [](const char* name, const char* writtenSection, const char* writtenKey,
+                        const char* readSection, const char* readKey, const char* storedKey) {
+        QTest::newRow(name) << text(writtenSection) << text(writtenKey) << text(readSection)
+                            << text(readKey) << QByteArray(storedKey);
+    };
+    row("lower key read upper", "readone", "read1", "READONE", "READ1", "READ1");
+    row("mixed", "Games", "Name1", "gAMES", "nAME1", "NAME1");
+    row("non-ASCII", "Spiele Ä", "grün", "SPIELE ä", "GRÜN", "GRÜN");
+    row("final sigma", "ΟΔΟΣ", "λόγος", "οδος", "ΛΌΓΟΣ", "ΛΌΓΟΣ");
+    row("Kelvin sign", "\u212A", "k", "k", "K", "K");
     // Upper-casing would turn ß into SS, which no longer matches the key.
-    QTest::newRow("sharp s kept") << "s" << text("ß") << "S" << text("ß") << text("ß").toUtf8();
+    row("sharp s kept", "s", "ß", "S", "ß", "ß");
 }
 
 void TestProfileRoutines::namesMatchWithoutRegardToCase() {
@@ -516,6 +514,8 @@ void TestProfileRoutines::failedWriteChangesNothing_data() {
                                       << "the folder ";
     QTest::newRow("folder missing") << "missing folder"
                                     << "the folder ";
+    QTest::newRow("data file is a pipe") << "pipe as file"
+                                         << "the file ";
     QTest::newRow("data file is a folder") << "folder as file"
                                            << "the file ";
 }
@@ -533,6 +533,10 @@ void TestProfileRoutines::failedWriteChangesNothing() {
         file = DataFilePath(blocker);
     } else if (kind == QLatin1String("missing folder")) {
         file = DataFilePath(folder.dir.filePath(QStringLiteral("gone")));
+    } else if (kind == QLatin1String("pipe as file")) {
+        // Opening a pipe for reading would wait for a writer for good.
+        file = folder.dataFile();
+        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
     } else {
         QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("tallivor.tvr")));
         file = folder.dataFile();

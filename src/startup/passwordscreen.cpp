@@ -1,0 +1,123 @@
+#include "startup/passwordscreen.h"
+
+#include "storage/profileroutines.h"
+#include "ui/layout.h"
+#include "ui/toolkit.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QWidget>
+
+namespace PasswordScreen {
+namespace {
+const QString section = QStringLiteral("readone");
+
+// The longest value the data file reads back: a longer password could never be accepted.
+constexpr int maxBoxLength = ProfileRoutines::MaxValueLength;
+
+// Empties a text box on every click in it, whatever it holds.
+class EmptyOnClick : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* box = static_cast<QLineEdit*>(watched);
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton &&
+                box->rect().contains(mouse->position().toPoint()))
+                box->clear();
+        }
+        return false;
+    }
+};
+
+QLineEdit* makeBox(QWidget* form, const char* name, const QRect& rect, QObject* emptier) {
+    auto* box = new QLineEdit(form);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(rect);
+    box->setMaxLength(maxBoxLength);
+    box->installEventFilter(emptier);
+    return box;
+}
+
+QPushButton* makeButton(QWidget* form, const char* name, const QString& caption,
+                        const QRect& rect) {
+    auto* button = new QPushButton(caption, form);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(rect);
+    // The Enter key in a box must not press a button.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+} // namespace
+
+QString cluePrompt() {
+    return QStringLiteral("Type something that will make you remember your password");
+}
+
+void layOut(QWidget* form, int designLeft, QLineEdit*& Text1, QLineEdit*& Text2,
+            QPushButton*& Command1, QPushButton*& Command2) {
+    form->setWindowTitle(QStringLiteral("Password Screen"));
+    form->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    form->setGeometry(Layout::rect(designLeft, 3435, 4680, 2805));
+
+    auto* emptier = new EmptyOnClick(form);
+    Text1 = makeBox(form, "Text1", Layout::rect(120, 240, 4335, 375), emptier);
+    Text1->setEchoMode(QLineEdit::Password);
+    Text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 36; }"));
+    Text2 = makeBox(form, "Text2", Layout::rect(120, 720, 4335, 375), emptier);
+    Text2->setText(cluePrompt());
+    Text2->setCursorPosition(0); // the prompt reads from its start
+    Command1 =
+        makeButton(form, "Command1", QStringLiteral("Enter"), Layout::rect(120, 1320, 4335, 615));
+    Command2 = makeButton(form, "Command2", QStringLiteral("I forgot my password"),
+                          Layout::rect(120, 2040, 4335, 615));
+
+    QWidget::setTabOrder(Text1, Command1);
+    QWidget::setTabOrder(Command1, Command2);
+    QWidget::setTabOrder(Command2, Text2);
+    Text1->setFocus();
+}
+
+void showImportantNotice() {
+    Toolkit::current().notice(QStringLiteral("If you don't want to password this program, leave "
+                                             "the box blank and click enter."),
+                              QStringLiteral("IMPORTANT"));
+}
+
+void showClue() {
+    const QString clue = ProfileRoutines::ReadProfileValue(section, QStringLiteral("read3"),
+                                                           Toolkit::current().dataFile());
+    Toolkit::current().notice(QStringLiteral("The clue you left for yourself was: ") + clue,
+                              QStringLiteral("Clue"));
+}
+
+bool recordPassword(QLineEdit* Text1, QLineEdit* Text2, bool markLoaded) {
+    if (Text1->text().isEmpty())
+        Text2->setText(QStringLiteral("No Password"));
+    if (Text2->text() == cluePrompt()) {
+        Toolkit::current().notice(cluePrompt(), QStringLiteral("Reminder"));
+        return false;
+    }
+    QList<ProfileRoutines::ProfileWrite> writes{
+        {section, QStringLiteral("read2"), Text1->text()},
+        {section, QStringLiteral("read3"), Text2->text()},
+    };
+    if (markLoaded)
+        writes.append({section, QStringLiteral("read1"), QStringLiteral("1")});
+    // One write for all keys: a password is never stored without its clue.
+    QString reason;
+    if (ProfileRoutines::WriteProfileValues(writes, Toolkit::current().dataFile(), &reason))
+        return true;
+    Toolkit::current().notice(QStringLiteral("The password could not be stored: ") + reason,
+                              QStringLiteral("Tallivor II"));
+    return false;
+}
+
+} // namespace PasswordScreen
