@@ -1,15 +1,14 @@
 #include "clearing/progresswindow.h"
 
-#include "storage/routines.h"
 #include "ui/icons.h"
 #include "ui/layout.h"
+#include "ui/sequencetimer.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QTimer>
 
 ProgressWindow::ProgressWindow(const QString& name, const QString& caption, int clientWidthTwips,
                                int labelWidthTwips) {
@@ -30,44 +29,22 @@ ProgressWindow::ProgressWindow(const QString& name, const QString& caption, int 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setWordWrap(true);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1);
-    connect(Timer1, &QTimer::timeout, this, &ProgressWindow::tick);
+    Timer1 = new SequenceTimer(this);
+    connect(Timer1, &SequenceTimer::sequence, this, &ProgressWindow::runSequence);
 }
 
-void ProgressWindow::paintEvent(QPaintEvent* event) {
-    QWidget::paintEvent(event);
-    // Started only now, so that the window is on screen before the first step.
-    if (!m_started) {
-        m_started = true;
-        Timer1->start();
-    }
-}
-
-void ProgressWindow::tick() {
-    Timer1->stop();
-    // Pause dispatches events, and a tick that came due then must not start a second run.
-    if (m_running)
-        return;
-    m_running = true;
-    runSequence();
-}
-
-bool ProgressWindow::goOn() const {
-    return !Toolkit::current().ending();
+bool ProgressWindow::running() const {
+    return Timer1->running();
 }
 
 bool ProgressWindow::pause(int seconds) {
-    const QPointer<ProgressWindow> self(this);
-    ProfileRoutines::Pause(seconds);
-    return self && goOn();
+    return SequenceTimer::pause(this, seconds);
 }
 
 bool ProgressWindow::report(const QString& text) {
     const QPointer<ProgressWindow> self(this);
     Toolkit::current().notice(text, QStringLiteral("Tallivor II"));
-    return self && goOn();
+    return self && !Toolkit::current().ending();
 }
 
 void ProgressWindow::showNow(const QString& text) {
@@ -76,13 +53,12 @@ void ProgressWindow::showNow(const QString& text) {
 }
 
 void ProgressWindow::finish() {
-    m_running = false;
     Windows::unload(this);
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event) {
     // There is nothing to cancel: a half-run sequence would leave the data half cleared.
-    if (m_running) {
+    if (running()) {
         event->ignore();
         return;
     }

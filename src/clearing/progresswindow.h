@@ -2,11 +2,12 @@
 // first tick, once the window has been painted, runs the window's sequence exactly once.
 #pragma once
 
+#include "ui/sequencetimer.h"
+
 #include <QString>
 #include <QWidget>
 
 class QLabel;
-class QTimer;
 
 class ProgressWindow : public QWidget {
     Q_OBJECT
@@ -14,10 +15,10 @@ class ProgressWindow : public QWidget {
     void load() {}
 
     // True from the first tick until the sequence has ended.
-    bool running() const { return m_running; }
+    bool running() const;
 
-    QLabel* Label1 = nullptr; // the step now running
-    QTimer* Timer1 = nullptr; // 1 ms, started by the first paint
+    QLabel* Label1 = nullptr;        // the step now running
+    SequenceTimer* Timer1 = nullptr; // 1 ms, started by the first paint
 
   protected:
     ProgressWindow(const QString& name, const QString& caption, int clientWidthTwips,
@@ -33,16 +34,8 @@ class ProgressWindow : public QWidget {
     [[nodiscard]] bool report(const QString& text);
     // Shows the step's text at once: for the last step, which has no pause to paint it in.
     void showNow(const QString& text);
-    // Marks the sequence as over and unloads the window; call last.
+    // Unloads the window; call last.
     void finish();
 
-    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-
-  private:
-    void tick();
-    [[nodiscard]] bool goOn() const;
-
-    bool m_started = false;
-    bool m_running = false;
 };

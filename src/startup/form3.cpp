@@ -3,15 +3,14 @@
 #include "mainwindow/form1.h"
 #include "startup/form2.h"
 #include "storage/profileroutines.h"
-#include "storage/routines.h"
 #include "ui/layout.h"
+#include "ui/sequencetimer.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QTimer>
 
 #include <iterator>
 
@@ -68,35 +67,15 @@ Form3::Form3() {
                                   QStringLiteral("URW Chancery L")},
                                  true));
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1);
-    connect(Timer1, &QTimer::timeout, this, &Form3::Timer1_Timer);
-}
-
-void Form3::paintEvent(QPaintEvent* event) {
-    QWidget::paintEvent(event);
-    // The sequence starts only once the splash is on screen, and only once.
-    if (!m_timerStarted) {
-        m_timerStarted = true;
-        Timer1->start();
-    }
+    Timer1 = new SequenceTimer(this);
+    connect(Timer1, &SequenceTimer::sequence, this, &Form3::Timer1_Timer);
 }
 
 void Form3::Timer1_Timer() {
-    // Before anything else: a tick that falls due during a pause must not start another run.
-    Timer1->stop();
-    if (m_sequenceStarted)
-        return;
-    m_sequenceStarted = true;
-
     // Pauses run the event loop: the window system may close the splash meanwhile, which ends
     // the program (see closeEvent). Nothing of this window may be touched after that.
     QPointer<Form3> self(this);
-    const auto pause = [&self](qint32 seconds) {
-        ProfileRoutines::Pause(seconds);
-        return self && !Toolkit::current().ending();
-    };
+    const auto pause = [this](qint32 seconds) { return SequenceTimer::pause(this, seconds); };
 
     if (readKey("read1") != QLatin1String("1")) {
         struct Title {

@@ -1,10 +1,11 @@
 // Form3: the splash window that opens the program and chooses the first window.
 #pragma once
 
+#include "ui/sequencetimer.h"
+
 #include <QWidget>
 
 class QLabel;
-class QTimer;
 
 class Form3 : public QWidget {
     Q_OBJECT
@@ -15,16 +16,12 @@ class Form3 : public QWidget {
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
-    QTimer* Timer1 = nullptr; // started once the splash is first painted
+    SequenceTimer* Timer1 = nullptr; // its first tick, once the splash is painted, runs it
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     // The whole splash sequence: titles on a first start, then the next window.
     void Timer1_Timer();
-
-    bool m_timerStarted = false;
-    bool m_sequenceStarted = false;
 };

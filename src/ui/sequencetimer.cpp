@@ -1,0 +1,44 @@
+#include "ui/sequencetimer.h"
+
+#include "storage/routines.h"
+#include "ui/toolkit.h"
+
+#include <QEvent>
+#include <QPointer>
+#include <QWidget>
+
+SequenceTimer::SequenceTimer(QWidget* window) : QTimer(window) {
+    setObjectName(QStringLiteral("Timer1"));
+    setInterval(1);
+    connect(this, &QTimer::timeout, this, &SequenceTimer::tick);
+    // Started by the first paint, not by the window's creation: under X a timer started earlier
+    // fires before the window is on screen.
+    window->installEventFilter(this);
+}
+
+bool SequenceTimer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && !m_started) {
+        m_started = true;
+        start();
+    }
+    return QTimer::eventFilter(watched, event);
+}
+
+void SequenceTimer::tick() {
+    stop();
+    // Pauses dispatch events: a tick that comes due during one must not start a second run.
+    if (m_ran)
+        return;
+    m_ran = true;
+    m_running = true;
+    const QPointer<SequenceTimer> self(this);
+    emit sequence();
+    if (self)
+        m_running = false;
+}
+
+bool SequenceTimer::pause(QObject* window, int seconds) {
+    const QPointer<QObject> alive(window);
+    ProfileRoutines::Pause(seconds);
+    return alive && !Toolkit::current().ending();
+}
