@@ -233,8 +233,9 @@ copy_from() {
     xclip -selection clipboard -o 2>/dev/null || true
 }
 
+# start_program [NAME=VALUE...]: starts the program from another folder, with these variables.
 start_program() {
-    (cd / && QT_QPA_PLATFORM=xcb exec "$FOLDER/Tallivor2") >>"$LOG" 2>&1 &
+    (cd / && exec env QT_QPA_PLATFORM=xcb "$@" "$FOLDER/Tallivor2") >>"$LOG" 2>&1 &
     PID=$!
 }
 
@@ -414,6 +415,30 @@ expect_windows "Password Screen" Sorry
 shot wrong-password Sorry
 focus Sorry
 key Return
+expect_program_ends
+expect_file <<<"$CLEARED"
+
+# ---------------------------------------------------------------------------------------------
+step "high-DPI start: the password screen keeps its proportions; closing it ends the program"
+# The password screen's client area is 4680 x 2805 twips: 312 x 187 pixels at 96 dpi.
+size_of() {
+    local WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$(window "$1")" | grep -E 'WIDTH|HEIGHT')"
+    echo "${WIDTH}x$HEIGHT"
+}
+start_program
+expect_windows -t 10 "Password Screen"
+[ "$(size_of "Password Screen")" = 312x187 ] || fail "password screen is $(size_of "Password Screen")"
+focus "Password Screen"
+key alt+F4
+expect_program_ends
+start_program QT_SCALE_FACTOR=2
+expect_windows -t 10 "Password Screen"
+[ "$(size_of "Password Screen")" = 624x374 ] ||
+    fail "at scale 2 the password screen is $(size_of "Password Screen")"
+shot password-screen-scale-2 "Password Screen"
+focus "Password Screen"
+key alt+F4                                   # closed by its frame: nothing is written
 expect_program_ends
 expect_file <<<"$CLEARED"
 

@@ -13,7 +13,7 @@ x_start() {
     X_LOG=$dir/xvfb.log
     # -noreset: without a window manager the server would reset whenever its last client leaves,
     # and a program started just then could not connect.
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp -noreset 5>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     X_PIDS+=($!)
     local i
     for i in $(seq 100); do
