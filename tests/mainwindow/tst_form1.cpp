@@ -1,0 +1,342 @@
+// The main window as a user meets it: its layout; loading, choosing, saving and renaming sets,
+// with the names a save refuses; the warning against typing before a set is chosen; the
+// notices, Exit and closing by the frame. Checked in the controls and in the data file.
+#include "mainwindow/form1.h"
+#include "storage/profileroutines.h"
+#include "support/faketoolkit.h"
+#include "support/testfolder.h"
+#include "ui/windows.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+const QString NoSet = QStringLiteral("Please select a set before making the list");
+const QString Guard = "Choose a set from set menu|SELECT A SET BEFORE MAKING A LIST";
+const QStringList Defaults{"Set 1", "Set 2", "Set 3", "Set 4", "Set 5"};
+const QString Loaded = "[readone]\nREAD1=1\n";
+
+// A data file (or none) in a fresh folder, the fake toolkit, and Form1 loaded over them. At the
+// end every message box must have been expected, and every expected one shown.
+struct Session {
+    TestFolder folder;
+    FakeToolkit toolkit;
+    Form1* w = nullptr;
+
+    explicit Session(const QString& file = {}, const QString& program = {})
+        : toolkit(program.isEmpty() ? folder.path() : program) {
+        if (!file.isEmpty())
+            folder.write(file.toUtf8());
+        w = Windows::show<Form1>();
+    }
+    ~Session() {
+        Windows::unloadAll();
+        if (!toolkit.problems().isEmpty())
+            QTest::qFail(qPrintable(toolkit.problems()), __FILE__, __LINE__);
+    }
+    void reload() {
+        Windows::unloadAll();
+        w = Windows::show<Form1>();
+    }
+    // A box as "title|text": the next one the program must show.
+    void expect(const QString& b) { toolkit.expectBox(b.section('|', 0, 0), b.section('|', 1)); }
+    // What a user can see change: the 31 boxes, the slot tag, the status line, whether the top
+    // box (1) and "save set" (2) are enabled, the Sets menu, and last the data file (its line
+    // ends are the writer's business).
+    QStringList state() const {
+        QStringList out;
+        for (int n = 1; n <= 31; ++n)
+            out << w->Text(n)->text();
+        out << w->Label1->text() << w->Label2->text()
+            << QString::number(w->Text(31)->isEnabled() + 2 * w->asset1->isEnabled());
+        // The Sets menu as it shows: "&&" is a "&", a lone "&" marks an access letter.
+        for (int slot = 1; slot <= 5; ++slot)
+            out << w->SetEntry(slot)->text().replace("&&", "\1").remove('&').replace('\1', '&');
+        return out << file();
+    }
+    QString file() const { return QString::fromUtf8(folder.bytes()).remove('\r'); }
+};
+
+// What state() shows after the thirty boxes: before a set is chosen (slot 0), or with slot 1 .. 5
+// chosen under a name.
+QStringList tail(int slot, const QString& name, const QStringList& menu, const QString& file) {
+    const QString n = QString::number(slot);
+    const QStringList top{slot ? name : NoSet, slot ? "set " + n : "Label1",
+                          "You are working in: " + (slot ? "Set " + n : ""), slot ? "3" : "0"};
+    return top + menu << file;
+}
+
+// Replaces the whole text of a box the way a user does: select all, then type over it.
+void retype(QLineEdit* box, const QString& text) {
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, text.isEmpty() ? QStringLiteral("\b") : text);
+}
+
+// The thirty entry boxes as laid out, and thirty distinct texts tag1 .. tag30.
+QStringList laidOut() {
+    return QStringList{"Product Name", "Serial Number or Password", " ", "", " "} + QStringList(25);
+}
+QStringList filled(const QString& tag) {
+    QStringList out;
+    for (int n = 1; n <= 30; ++n)
+        out << tag + QString::number(n);
+    return out;
+}
+
+// The names section, and a set's section as a save writes it (entry names, numbers, set name).
+QString names(const QStringList& n) {
+    return QStringLiteral("[Ruduze Vad Ovo]\nNAME1=%1\nNAME2=%2\nNAME3=%3\nNAME4=%4\nNAME5=%5\n")
+        .arg(n[0], n[1], n[2], n[3], n[4]);
+}
+QString setSection(const QString& name, const QStringList& boxes) {
+    QString out = '[' + name + "]\n";
+    for (int n = 1; n <= 30; ++n)
+        out += (n <= 15 ? "NAME" : "NUM") + QString::number((n - 1) % 15 + 1) + '=' +
+               boxes[n <= 15 ? 2 * n - 2 : 2 * n - 31] + '\n';
+    return out + "NAME=" + name + '\n';
+}
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+  private slots:
+    void layout() {
+        Session s;
+        QVERIFY(QTest::qWaitForWindowActive(s.w));
+        const auto buttons = Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        QCOMPARE(s.w->windowFlags() & (buttons | Qt::WindowMaximizeButtonHint), buttons);
+        const QRect area(0, s.w->menuBar()->height(), 468, 412);
+        QCOMPARE(s.w->centralWidget()->geometry(), area);
+        QCOMPARE(s.w->size(), QSize(468, area.bottom() + 1));
+        // The caption; place in px, text and enabled state of the controls, as loaded; which
+        // control shows at three points around the slot tag, which lies under entries 7 and 8;
+        // the menu tree (a "-" marks a disabled entry, "+" a shortcut key); the tab order.
+        QStringList seen{s.w->windowTitle()};
+        for (auto name : {"Label2", "Text31", "Text1", "Text2", "Text29", "Text30", "Label1"}) {
+            auto* c = s.w->centralWidget()->findChild<QWidget*>(name);
+            seen << QString::asprintf("%s %d %d %d %d '%s'%s", name, c->x(), c->y(), c->width(),
+                                      c->height(), qPrintable(c->property("text").toString()),
+                                      c->isEnabled() ? "" : " off");
+        }
+        for (int y : {195, 205, 215})
+            seen << s.w->centralWidget()->childAt(200, y)->objectName();
+        for (QAction* top : s.w->menuBar()->actions()) {
+            seen << top->menu()->objectName() + ' ' + top->text();
+            for (QAction* a : top->menu()->actions())
+                seen.last() += '|' + a->objectName() + ' ' + a->text() +
+                               (a->isEnabled() ? "" : "-") + (a->shortcut().isEmpty() ? "" : "+");
+        }
+        s.w->SetEntry(1)->trigger();
+        s.w->Text(1)->setFocus();
+        seen << "1";
+        for (int n = 0; n < 31; ++n) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen.last() += ' ' + QApplication::focusWidget()->objectName().mid(4);
+        }
+        QCOMPARE(
+            seen,
+            QStringList(
+                {"Tallivor II ", "Label2 16 0 401 17 'You are working in: '",
+                 "Text31 0 16 465 19 '" + NoSet + "' off", "Text1 0 40 161 19 'Product Name'",
+                 "Text2 176 40 289 19 'Serial Number or Password'", "Text29 0 376 161 19 ''",
+                 "Text30 176 376 289 19 ''", "Label1 192 192 81 33 'Label1'", "Text14", "Label1",
+                 "Text16", "file &File|About About|Exit Exit",
+                 "sets &Sets|Set1 Set 1|set2 Set 2|set3 Set 3|set4 Set 4|set5 Set 5",
+                 "save &Save|asset1 save set-",
+                 "reset &Reset|curset Clear Current Set|all Clear All",
+                 "pws &Password|changep Change Password",
+                 "rmt &Other|others Other software|website Website|sugs Suggestions",
+                 "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 "
+                 "30 31 1"}));
+    }
+
+    void loadKeepsOrResetsNames_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("menu");
+        QTest::addColumn<QString>("after"); // empty: as it was
+        const QStringList mine{"Bank", "Set 2", "x", "Set 4", "y"};
+        const QString bank = "[Bank]\nNAME1=kept\n", pw = "[readone]\nREAD2=pw\n";
+        QTest::newRow("empty folder") << "" << Defaults << names(Defaults) + Loaded;
+        QTest::newRow("read1 is 1: names kept")
+            << pw + "READ1=1\n" + names(mine) + bank << mine << QString();
+        QTest::newRow("read1 is 1, Name3 missing: empty caption, not repaired")
+            << Loaded + "[Ruduze Vad Ovo]\nNAME1=a\nNAME2=b\nNAME4=d\nNAME5=e\n"
+            << QStringList{"a", "b", "", "d", "e"} << QString();
+        QTest::newRow("read1 is '1 ': defaults again")
+            << pw + "READ1=1 \n" + names(mine) + bank << Defaults
+            << pw + "READ1=1\n" + names(Defaults) + bank;
+    }
+    void loadKeepsOrResetsNames() {
+        QFETCH(QString, file);
+        QFETCH(QStringList, menu);
+        QFETCH(QString, after);
+        Session s(file);
+        QCOMPARE(s.state(), laidOut() + tail(0, {}, menu, after.isEmpty() ? file : after));
+    }
+
+    void choosingASetFillsTheWindow_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QStringList>("boxes");
+        QStringList bank = filled("bank");
+        bank[13] = bank[16] = QString(); // NUM7 missing, NAME9 empty
+        QTest::newRow("Bank") << 1 << bank;
+        QTest::newRow("named like the no-set phrase") << 2 << filled("games");
+        QTest::newRow("GAMES, section named in another case") << 3 << filled("games");
+        QTest::newRow("Shared, like slot 5") << 4 << filled("shared");
+        QTest::newRow("Shared, like slot 4") << 5 << filled("shared");
+    }
+    void choosingASetFillsTheWindow() {
+        QFETCH(int, slot);
+        QFETCH(QStringList, boxes);
+        const QStringList menu{"Bank", NoSet, "GAMES", "Shared", "Shared"};
+        // Sections named after the slots are decoys: a set lives in the section of its name.
+        const QString file =
+            Loaded + names(menu) + setSection("Set 1", filled("decoy")) +
+            setSection("Bank", filled("bank")).remove("NUM7=bank14\n").replace("=bank17", "=") +
+            setSection(NoSet, filled("games")) + setSection("games", filled("games")).toLower() +
+            setSection("Set 3", filled("x")) + setSection("Shared", filled("shared"));
+        Session s(file);
+        // Unsaved typing in another set, its name included, is dropped without a question.
+        s.w->SetEntry(slot == 3 ? 4 : 3)->trigger();
+        for (int n : {7, 14, 30})
+            QTest::keyClicks(s.w->Text(n), "typed");
+        retype(s.w->Text(31), "typed name");
+        // Slot 2 holds what GAMES holds: only the three typed boxes change, and each warns.
+        for (int i = 0; i < (slot == 2 ? 3 : 0); ++i)
+            s.expect(Guard);
+        s.w->SetEntry(slot)->trigger();
+        QCOMPARE(s.state(), boxes + tail(slot, menu[slot - 1], menu, file));
+    }
+
+    void saveAndRename_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("its own default in lower case") << 1 << "set 1";
+        QTest::newRow("a default followed by a blank") << 2 << "Set 1 ";
+        QTest::newRow("an ampersand, shown as typed") << 3 << "Tom & Jerry";
+        QTest::newRow("a default inside") << 4 << "Set 44";
+        QTest::newRow("Bank") << 5 << "Bank";
+    }
+    void saveAndRename() {
+        QFETCH(int, slot);
+        QFETCH(QString, name);
+        Session s;
+        s.w->SetEntry(slot)->trigger();
+        QStringList typed = filled("Program "), menu = Defaults;
+        typed[28] = typed[29] = QString(); // stored as empty values
+        for (int n = 1; n <= 28; ++n)
+            QTest::keyClicks(s.w->Text(n), typed[n - 1]);
+        retype(s.w->Text(31), name);
+        s.w->asset1->trigger();
+        menu[slot - 1] = name;
+        const QString saved = names(menu) + Loaded + setSection(name, typed);
+        QCOMPARE(s.state(), typed + tail(slot, name, menu, saved)); // only the menu changed
+
+        // Renamed to the longest name, with the longest entries: a new section, the old one as
+        // it was. The boxes stop at the longest text the data file gives back.
+        const QString longest(749, 'x'), longName = QString(748, 'n') + "m";
+        QStringList changed = typed;
+        changed[0] = changed[29] = longest;
+        retype(s.w->Text(1), longest + "yyyy");
+        QTest::keyClicks(s.w->Text(30), longest + "y");
+        retype(s.w->Text(31), longName + "z");
+        s.w->asset1->trigger();
+        menu[slot - 1] = longName;
+        const QString renamed =
+            names(menu) + Loaded + setSection(name, typed) + setSection(longName, changed);
+        QCOMPARE(s.state(), changed + tail(slot, longName, menu, renamed));
+        // A fresh load shows the new name; the set comes back whole, and saves unchanged.
+        s.reload();
+        s.w->SetEntry(slot)->trigger();
+        s.w->asset1->trigger();
+        QCOMPARE(s.state(), changed + tail(slot, longName, menu, renamed));
+    }
+
+    void oneBoxAndNothingChanges_data() {
+        QTest::addColumn<QString>("entry"); // a menu entry, or "close" for the window's frame
+        QTest::addColumn<QString>("name");  // typed into the top box of slot 1
+        QTest::addColumn<QString>("box");   // empty: the program ends without a question
+        const QString pick = "Pick a name|",
+                      another = " Type another name for the set in the top box!";
+        const QString typeName = pick + "Type a name for the set in the top box!";
+        const QString reserved = pick + "That name is reserved." + another;
+        const QString taken = pick + "Another set already has that name." + another;
+        const QString save = "asset1", unsaved = "unsaved name";
+        QTest::newRow("its own default name") << save << "Set 1" << typeName;
+        QTest::newRow("another slot's default name") << save << "Set 5" << typeName;
+        QTest::newRow("default name of a renamed slot") << save << "Set 3" << typeName;
+        QTest::newRow("empty") << save << "" << typeName;
+        QTest::newRow("blanks only") << save << "   " << typeName;
+        QTest::newRow("READONE") << save << "READONE" << reserved;
+        QTest::newRow("ruduze vad ovo") << save << "ruduze vad ovo" << reserved;
+        QTest::newRow("another slot's name, other case") << save << "games" << taken;
+        QTest::newRow("another slot's default name, other case") << save << "set 2" << taken;
+        // In a folder nobody can write, with the reason the data file's writer gives.
+        QString reason;
+        QVERIFY(!ProfileRoutines::WriteProfileValues(
+            {{"probe", "probe", "x"}}, ProfileRoutines::DataFilePath("/proc"), &reason));
+        QTest::newRow("/proc") << save << "Bank"
+                               << "Tallivor II|The set could not be saved: " + reason;
+        QTest::newRow("About") << "About" << unsaved
+                               << "About Tallivor II|Tallivor II 2.00. Store your names, "
+                                  "passwords, and registration numbers.";
+        QTest::newRow("others")
+            << "others" << unsaved
+            << "Website|Other software can be found at www.quorvex.example.  "
+               "The website MAY not be done by the time you visit, so check weekly";
+        QTest::newRow("website")
+            << "website" << unsaved
+            << "Website|Please visit Quorvex on the web at www.quorvex.example";
+        QTest::newRow("sugs")
+            << "sugs" << unsaved
+            << "Suggestions|Please send all suggestions to suggestions@quorvex.example";
+        QTest::newRow("Exit") << "Exit" << unsaved << QString();
+        QTest::newRow("closed by the frame") << "close" << unsaved << QString();
+    }
+    void oneBoxAndNothingChanges() {
+        QFETCH(QString, entry);
+        QFETCH(QString, name);
+        QFETCH(QString, box);
+        Session s(Loaded + names({"Set 1", "Set 2", "Games", "Set 4", "Set 5"}) +
+                      setSection("Games", filled("games")),
+                  QTest::currentDataTag() == QByteArray("/proc") ? "/proc" : "");
+        s.w->SetEntry(1)->trigger();
+        retype(s.w->Text(1), "typed");
+        retype(s.w->Text(31), name);
+        const QStringList shown = s.state();
+        if (!box.isEmpty())
+            s.expect(box);
+        if (entry == "close")
+            QVERIFY(s.w->close());
+        else
+            s.w->findChild<QAction*>(entry)->trigger();
+        QCOMPARE(s.toolkit.ended, box.isEmpty());
+        QCOMPARE(Windows::loadedCount(), box.isEmpty() ? 0 : 1);
+        QCOMPARE(s.file(), shown.last());
+        if (!box.isEmpty())
+            QCOMPARE(s.state(), shown);
+    }
+
+    void guardWarnsPerChangeBeforeASet_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("after");
+        for (int n = 1; n <= 30; ++n)
+            QTest::addRow("typing into Text%d", n) << n << "ab" << laidOut()[n - 1] + "ab";
+        QTest::newRow("deleting from Text1") << 1 << "\b\b\b" << QStringLiteral("Product N");
+    }
+    void guardWarnsPerChangeBeforeASet() {
+        QFETCH(int, box);
+        QFETCH(QString, keys);
+        QFETCH(QString, after);
+        Session s;
+        for (int i = 0; i < keys.size(); ++i)
+            s.expect(Guard);
+        QTest::keyClicks(s.w->Text(box), keys);
+        // The warning keeps what was typed and changes nothing else.
+        QStringList boxes = laidOut();
+        boxes[box - 1] = after;
+        QCOMPARE(s.state(), boxes + tail(0, {}, Defaults, names(Defaults) + Loaded));
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
