@@ -1,15 +1,9 @@
 #include "startup/form2.h"
 
-#include "mainwindow/form1.h"
-#include "startup/passwordscreen.h"
 #include "storage/profileroutines.h"
 #include "ui/toolkit.h"
-#include "ui/windows.h"
 
-#include <QCloseEvent>
 #include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
 
 namespace {
 // Check mode once the main window has been loaded; set-password mode before.
@@ -19,23 +13,18 @@ bool checkMode() {
 }
 } // namespace
 
-Form2::Form2() {
-    setObjectName(QStringLiteral("Form2"));
-    PasswordScreen::layOut(this, 3630, Text1, Text2, Command1, Command2);
-    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
-}
+Form2::Form2() : PasswordScreen(QStringLiteral("Form2"), 3630) {}
 
 void Form2::load() {
     if (!checkMode())
-        PasswordScreen::showImportantNotice();
+        showImportantNotice();
     else
         Text2->hide();
 }
 
 void Form2::Command1_Click() {
     if (!checkMode()) {
-        if (PasswordScreen::recordPassword(Text1, Text2, false))
+        if (recordPassword(false))
             openMainWindow();
         return;
     }
@@ -48,21 +37,4 @@ void Form2::Command1_Click() {
     // One attempt per start.
     Toolkit::current().notice(QStringLiteral("Sorry, wrong password"), QStringLiteral("Sorry"));
     Toolkit::current().endProgram();
-}
-
-void Form2::Command2_Click() {
-    PasswordScreen::showClue();
-}
-
-void Form2::openMainWindow() {
-    QPointer<Form2> self(this);
-    Windows::show<Form1>();
-    if (self)
-        Windows::unload(this);
-}
-
-void Form2::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    if (event->isAccepted())
-        Windows::forget(this);
 }

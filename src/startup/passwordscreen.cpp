@@ -1,16 +1,17 @@
 #include "startup/passwordscreen.h"
 
+#include "mainwindow/form1.h"
 #include "storage/profileroutines.h"
 #include "ui/layout.h"
 #include "ui/toolkit.h"
+#include "ui/windows.h"
 
-#include <QEvent>
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
-#include <QWidget>
 
-namespace PasswordScreen {
 namespace {
 const QString section = QStringLiteral("readone");
 
@@ -54,51 +55,55 @@ QPushButton* makeButton(QWidget* form, const char* name, const QString& caption,
     button->setDefault(false);
     return button;
 }
-} // namespace
 
+// The clue box's first text; left as it is, it is taken for a clue never typed.
 QString cluePrompt() {
     return QStringLiteral("Type something that will make you remember your password");
 }
+} // namespace
 
-void layOut(QWidget* form, int designLeft, QLineEdit*& Text1, QLineEdit*& Text2,
-            QPushButton*& Command1, QPushButton*& Command2) {
-    form->setWindowTitle(QStringLiteral("Password Screen"));
-    form->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    form->setGeometry(Layout::rect(designLeft, 3435, 4680, 2805));
+PasswordScreen::PasswordScreen(const QString& name, int designLeft) {
+    setObjectName(name);
+    setWindowTitle(QStringLiteral("Password Screen"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setGeometry(Layout::rect(designLeft, 3435, 4680, 2805));
 
-    auto* emptier = new EmptyOnClick(form);
-    Text1 = makeBox(form, "Text1", Layout::rect(120, 240, 4335, 375), emptier);
+    auto* emptier = new EmptyOnClick(this);
+    Text1 = makeBox(this, "Text1", Layout::rect(120, 240, 4335, 375), emptier);
     Text1->setEchoMode(QLineEdit::Password);
     Text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 36; }"));
-    Text2 = makeBox(form, "Text2", Layout::rect(120, 720, 4335, 375), emptier);
+    Text2 = makeBox(this, "Text2", Layout::rect(120, 720, 4335, 375), emptier);
     Text2->setText(cluePrompt());
     Text2->setCursorPosition(0); // the prompt reads from its start
     Command1 =
-        makeButton(form, "Command1", QStringLiteral("Enter"), Layout::rect(120, 1320, 4335, 615));
-    Command2 = makeButton(form, "Command2", QStringLiteral("I forgot my password"),
+        makeButton(this, "Command1", QStringLiteral("Enter"), Layout::rect(120, 1320, 4335, 615));
+    Command2 = makeButton(this, "Command2", QStringLiteral("I forgot my password"),
                           Layout::rect(120, 2040, 4335, 615));
 
     QWidget::setTabOrder(Text1, Command1);
     QWidget::setTabOrder(Command1, Command2);
     QWidget::setTabOrder(Command2, Text2);
     Text1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this, &PasswordScreen::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &PasswordScreen::Command2_Click);
 }
 
-void showImportantNotice() {
+void PasswordScreen::showImportantNotice() {
     Toolkit::current().notice(QStringLiteral("If you don't want to password this program, leave "
                                              "the box blank and click enter."),
                               QStringLiteral("IMPORTANT"));
 }
 
-void showClue() {
+void PasswordScreen::Command2_Click() {
     const QString clue = ProfileRoutines::ReadProfileValue(section, QStringLiteral("read3"),
                                                            Toolkit::current().dataFile());
     Toolkit::current().notice(QStringLiteral("The clue you left for yourself was: ") + clue,
                               QStringLiteral("Clue"));
 }
 
-bool recordPassword(QLineEdit* Text1, QLineEdit* Text2, bool markLoaded) {
+bool PasswordScreen::recordPassword(bool markLoaded) {
     if (Text1->text().isEmpty())
         Text2->setText(QStringLiteral("No Password"));
     if (Text2->text() == cluePrompt()) {
@@ -120,4 +125,15 @@ bool recordPassword(QLineEdit* Text1, QLineEdit* Text2, bool markLoaded) {
     return false;
 }
 
-} // namespace PasswordScreen
+void PasswordScreen::openMainWindow() {
+    const QPointer<PasswordScreen> self(this);
+    Windows::show<Form1>();
+    if (self)
+        Windows::unload(this);
+}
+
+void PasswordScreen::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Windows::forget(this);
+}

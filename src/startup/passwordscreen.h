@@ -2,30 +2,38 @@
 // the boxes that empty on every click, the clue, and the recording of a new password.
 #pragma once
 
-#include <QString>
+#include <QWidget>
 
 class QLineEdit;
 class QPushButton;
-class QWidget;
 
-namespace PasswordScreen {
+class PasswordScreen : public QWidget {
+    Q_OBJECT
+  public:
+    QLineEdit* Text1 = nullptr;      // the password box, shown as "$"
+    QLineEdit* Text2 = nullptr;      // the clue box
+    QPushButton* Command1 = nullptr; // "Enter"
+    QPushButton* Command2 = nullptr; // "I forgot my password"
 
-// The clue box's first text; left as it is, it is taken for a clue never typed.
-QString cluePrompt();
+  protected:
+    // designLeft: the window's first left edge, in twips.
+    PasswordScreen(const QString& name, int designLeft);
 
-// Builds the common layout into form. designLeft is the window's first left edge, in twips.
-void layOut(QWidget* form, int designLeft, QLineEdit*& Text1, QLineEdit*& Text2,
-            QPushButton*& Command1, QPushButton*& Command2);
+    // "Enter".
+    virtual void Command1_Click() = 0;
 
-// The "IMPORTANT" notice about leaving the password empty.
-void showImportantNotice();
+    // The "IMPORTANT" notice about leaving the password empty.
+    void showImportantNotice();
+    // Records the password box and the clue box (and read1 = "1" when markLoaded) in one write.
+    // False when nothing was stored: the clue prompt was left as it was, or the data file could
+    // not be written; the user has been told which.
+    bool recordPassword(bool markLoaded);
+    // Shows the main window, then unloads this screen.
+    void openMainWindow();
 
-// "I forgot my password": the stored clue.
-void showClue();
+    void closeEvent(QCloseEvent* event) override;
 
-// Records the password box and the clue box (and read1 = "1" when markLoaded) in one write.
-// False when nothing was stored: the clue prompt was left as it was, or the data file could not
-// be written; the user has been told which.
-bool recordPassword(QLineEdit* Text1, QLineEdit* Text2, bool markLoaded);
-
-} // namespace PasswordScreen
+  private:
+    // "I forgot my password": the stored clue.
+    void Command2_Click();
+};
