@@ -1,181 +1,71 @@
-// Reads and writes of single keys and batches, down to the bytes of the data file.
+// The data file down to its bytes: random round trips, files of the earlier Windows version,
+// garbage, failed writes, and other processes writing, dying or holding the lock.
 #include "storage/profileroutines.h"
 #include "support/testfolder.h"
 
 #include <QLockFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ProfileRoutines;
 
 namespace {
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
+const QString Helper = QStringLiteral(TALLIVOR_BINARY_DIR "/tests/helper_storage");
 
-// The mode bits of a file, as chmod shows them.
-int modeOf(const QString& path) {
-    struct stat st {};
-    if (stat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return int(st.st_mode & 07777);
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
+QByteArray legacy(const QString& name) {
+    QFile f(TALLIVOR_TEST_DATA "/legacy/" + name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
+struct stat statOf(const QString& path) {
+    struct stat st {};
+    stat(QFile::encodeName(path).constData(), &st);
+    return st;
 }
 
-QString cut(const QString& value) {
-    if (value.size() <= MaxValueLength)
-        return value;
-    QString s = value.left(MaxValueLength);
-    if (s.back().isHighSurrogate())
-        s.chop(1);
-    return s;
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
-QString withBlanksForLineBreaks(QString s) {
-    s.replace(u'\r', u' ');
-    s.replace(u'\n', u' ');
-    return s;
+// Names match without regard to case, a line break counting as the blank it is stored as.
+bool same(QString a, QString b) {
+    a.replace(u'\r', u' ').replace(u'\n', u' ');
+    b.replace(u'\r', u' ').replace(u'\n', u' ');
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
-// What the file should hold, kept the simple way: sections and keys in a list, found by a
-// case-insensitive comparison, the first match winning.
-class Model {
-  public:
-    void write(const ProfileWrite& w) {
-        const QString section = withBlanksForLineBreaks(w.section);
-        auto s = std::find_if(m_sections.begin(), m_sections.end(),
-                              [&](const Section& x) { return same(x.name, section); });
-        if (s == m_sections.end())
-            s = m_sections.insert(m_sections.end(), Section{section, {}});
-        auto k = std::find_if(s->keys.begin(), s->keys.end(),
-                              [&](const auto& x) { return same(x.first, w.key); });
-        const QString value = withBlanksForLineBreaks(w.value);
-        if (k == s->keys.end())
-            s->keys.append({w.key, value});
-        else
-            k->second = value;
+// What a key should read after the writes: the last write to a matching name, cut to the limit.
+QString expected(const QList<ProfileWrite>& writes, const ProfileKey& k) {
+    for (auto w = writes.crbegin(); w != writes.crend(); ++w) {
+        if (!same(w->section, k.section) || !same(w->key, k.key))
+            continue;
+        QString v = w->value.left(MaxValueLength).replace(u'\r', u' ').replace(u'\n', u' ');
+        return v.size() == MaxValueLength && v.back().isHighSurrogate() ? v.chopped(1) : v;
     }
-    QString read(const ProfileKey& key) const {
-        const QString section = withBlanksForLineBreaks(key.section);
-        for (const Section& s : m_sections) {
-            if (!same(s.name, section))
-                continue;
-            for (const auto& k : s.keys) {
-                if (same(k.first, key.key))
-                    return cut(k.second);
-            }
-            return QString();
-        }
-        return QString();
-    }
+    return QString();
+}
 
-  private:
-    static bool same(const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+// Often one character repeated: long runs of wide characters meet the read limit.
+QString randomText(QRandomGenerator& rng, const QString& alphabet, qsizetype length) {
+    QList<uint> chars = alphabet.toUcs4();
+    if (rng.bounded(3) == 0)
+        chars = {chars[rng.bounded(int(chars.size()))]};
+    QString s;
+    while (s.size() < length) {
+        const char32_t c = chars[rng.bounded(int(chars.size()))];
+        s += QString::fromUcs4(&c, 1);
     }
-    struct Section {
-        QString name;
-        QList<std::pair<QString, QString>> keys;
-    };
-    QList<Section> m_sections;
-};
-
-// Random writes over a few sections and keys, named in changing letter case, with values
-// that the platform's own routines would have trimmed, cut or split.
-class RandomWrites {
-  public:
-    explicit RandomWrites(quint32 seed) : m_rng(seed) {
-        for (int i = 0; i < 5; ++i)
-            m_sections.append(randomText(sectionChars(), 1 + int(m_rng.bounded(12))));
-        m_sections.append(QStringLiteral("Set 1"));
-        m_sections.append(QStringLiteral("Set 1 "));
-        for (int i = 0; i < 8; ++i) {
-            const QString key = randomText(keyChars(), 1 + int(m_rng.bounded(8))).trimmed();
-            m_keys.append(key.isEmpty() ? QStringLiteral("k") : key);
-        }
-        m_keys.append(QStringLiteral("name1"));
-        m_keys.append(text("σοφός"));
-    }
-
-    ProfileWrite next() {
-        static const int lengths[] = {0, 1, 3, 10, 40, 748, 749, 750, 800};
-        const int length = lengths[m_rng.bounded(int(std::size(lengths)))];
-        return {caseVariant(pick(m_sections)), caseVariant(pick(m_keys)),
-                randomText(valueChars(), length)};
-    }
-
-    QList<ProfileKey> allKeys() const {
-        QList<ProfileKey> keys;
-        for (const QString& s : m_sections) {
-            for (const QString& k : m_keys)
-                keys.append({s, k});
-        }
-        return keys;
-    }
-
-    quint32 bounded(quint32 n) { return m_rng.bounded(n); }
-
-  private:
-    static QStringList chars(const char* ascii, QStringList more) {
-        for (const char* c = ascii; *c; ++c)
-            more.append(QString(QChar::fromLatin1(*c)));
-        return more;
-    }
-    static const QStringList& valueChars() {
-        static const QStringList c =
-            chars("aZ9 \t\"'=;[]#\\", {text("é"), text("ß"), text("€"), text("日"), text("😀"),
-                                       QStringLiteral("\n"), QStringLiteral("\r")});
-        return c;
-    }
-    static const QStringList& sectionChars() {
-        static const QStringList c =
-            chars("abXY1 ]=;\"", {QStringLiteral("["), text("ä"), text("Ω"), text("ß"), text("😀"),
-                                  QStringLiteral("\n")});
-        return c;
-    }
-    static const QStringList& keyChars() {
-        static const QStringList c =
-            chars("abcXYZ19 ", {text("é"), text("Ä"), text("ς"), text("σ"), text("ß")});
-        return c;
-    }
-    QString randomText(const QStringList& alphabet, int length) {
-        QString s;
-        while (s.size() < length)
-            s += alphabet[m_rng.bounded(int(alphabet.size()))];
-        s.truncate(length);
-        if (!s.isEmpty() && s.back().isHighSurrogate())
-            s.chop(1);
-        return s;
-    }
-    QString pick(const QStringList& list) { return list[m_rng.bounded(int(list.size()))]; }
-    QString caseVariant(const QString& s) {
-        switch (m_rng.bounded(3)) {
-        case 0:
-            return s.toUpper();
-        case 1:
-            return s.toLower();
-        default:
-            return s;
-        }
-    }
-
-    QRandomGenerator m_rng;
-    QStringList m_sections;
-    QStringList m_keys;
-};
+    s.truncate(length);
+    return !s.isEmpty() && s.back().isHighSurrogate() ? s.chopped(1) : s;
+}
 
 } // namespace
 
@@ -183,446 +73,314 @@ class TestProfileRoutines : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase();
-    void cleanup();
-    void valueRoundTrips_data();
-    void valueRoundTrips();
-    void namesMatchWithoutRegardToCase_data();
-    void namesMatchWithoutRegardToCase();
-    void sectionNamesKeepTheirBlanks();
-    void newFileBytes();
-    void lineBreaksAreStoredAsBlanks();
-    void readIsCutTo749Characters_data();
-    void readIsCutTo749Characters();
-    void randomWritesReadBack_data();
-    void randomWritesReadBack();
-    void batchesEqualSingleCalls_data();
-    void batchesEqualSingleCalls();
-    void unchangedValueLeavesFileAlone_data();
-    void unchangedValueLeavesFileAlone();
-    void existingFileKeepsItsMode_data();
-    void existingFileKeepsItsMode();
-    void replaceFileKeepsOnlyTheGivenKeys();
+    void randomRoundTrips_data();
+    void randomRoundTrips();
+    void newFile_data();
+    void newFile();
+    void legacyFiles_data();
+    void legacyFiles();
+    void garbage_data();
+    void garbage();
     void failedWriteChangesNothing_data();
     void failedWriteChangesNothing();
-    void unusableKeysAreRefused_data();
-    void unusableKeysAreRefused();
-    void lockHeldElsewhere();
-    void missingOrUnreadableFileReadsEmpty();
-    void dataFilePath_data();
-    void dataFilePath();
+    void killedWriterLeavesOldOrNewSet();
+    void twoWritersLoseNothing();
+    void staleLockIsTakenOver();
 };
 
 void TestProfileRoutines::initTestCase() {
-    // Hundreds of writes, each synced to disk: on a RAM disk the sync costs nothing, and the
-    // files behave the same.
+    // Thousands of writes, each synced to disk: on a RAM disk the sync costs nothing.
     if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
         qputenv("TMPDIR", "/dev/shm");
 }
 
-void TestProfileRoutines::cleanup() {
-    SetLockTimeout(5000);
-}
-
-void TestProfileRoutines::valueRoundTrips_data() {
-    QTest::addColumn<QString>("value");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("blanks around") << QStringLiteral("  pass word  ");
-    QTest::newRow("tabs") << QStringLiteral("\tx\t");
-    QTest::newRow("quoted") << QStringLiteral("\"quoted\"");
-    QTest::newRow("single quotes") << QStringLiteral("'x'");
-    QTest::newRow("equals and semicolon") << QStringLiteral("a=b;c=d");
-    QTest::newRow("starts with semicolon") << QStringLiteral(";x");
-    QTest::newRow("brackets") << QStringLiteral("[not a section]");
-    QTest::newRow("only a blank") << QStringLiteral(" ");
-    QTest::newRow("non-ASCII") << text("Grüße € 日本 😀");
-    QTest::newRow("Windows-1252 look-alike") << text("Ã© â€™");
-}
-
-void TestProfileRoutines::valueRoundTrips() {
-    QFETCH(QString, value);
-    TestFolder folder;
-    QVERIFY(WriteProfileValue(QStringLiteral("Set 1"), QStringLiteral("num1"), value,
-                              folder.dataFile()));
-    QCOMPARE(ReadProfileValue(QStringLiteral("Set 1"), QStringLiteral("num1"), folder.dataFile()),
-             value);
-    QCOMPARE(folder.bytes(), "[Set 1]\r\nNUM1=" + value.toUtf8() + "\r\n");
-}
-
-void TestProfileRoutines::namesMatchWithoutRegardToCase_data() {
-    QTest::addColumn<QString>("writtenSection");
-    QTest::addColumn<QString>("writtenKey");
-    QTest::addColumn<QString>("readSection");
-    QTest::addColumn<QString>("readKey");
-    QTest::addColumn<QByteArray>("storedKey");
-    const auto row = [](const char* name, const char* writtenSection, const char* writtenKey,
-                        const char* readSection, const char* readKey, const char* storedKey) {
-        QTest::newRow(name) << text(writtenSection) << text(writtenKey) << text(readSection)
-                            << text(readKey) << QByteArray(storedKey);
-    };
-    row("lower key read upper", "readone", "read1", "READONE", "READ1", "READ1");
-    row("mixed", "Games", "Name1", "gAMES", "nAME1", "NAME1");
-    row("non-ASCII", "Spiele Ä", "grün", "SPIELE ä", "GRÜN", "GRÜN");
-    row("final sigma", "ΟΔΟΣ", "λόγος", "οδος", "ΛΌΓΟΣ", "ΛΌΓΟΣ");
-    row("Kelvin sign", "\u212A", "k", "k", "K", "K");
-    // Upper-casing would turn ß into SS, which no longer matches the key.
-    row("sharp s kept", "s", "ß", "S", "ß", "ß");
-}
-
-void TestProfileRoutines::namesMatchWithoutRegardToCase() {
-    QFETCH(QString, writtenSection);
-    QFETCH(QString, writtenKey);
-    QFETCH(QString, readSection);
-    QFETCH(QString, readKey);
-    QFETCH(QByteArray, storedKey);
-    TestFolder folder;
-    QVERIFY(WriteProfileValue(writtenSection, writtenKey, QStringLiteral("1"), folder.dataFile()));
-    QCOMPARE(ReadProfileValue(readSection, readKey, folder.dataFile()), QStringLiteral("1"));
-    // A second write under the other spelling replaces the value instead of adding a key.
-    QVERIFY(WriteProfileValue(readSection, readKey, QStringLiteral("2"), folder.dataFile()));
-    QCOMPARE(folder.bytes(), "[" + writtenSection.toUtf8() + "]\r\n" + storedKey + "=2\r\n");
-    QCOMPARE(ReadProfileValue(writtenSection, writtenKey, folder.dataFile()), QStringLiteral("2"));
-}
-
-void TestProfileRoutines::sectionNamesKeepTheirBlanks() {
-    TestFolder folder;
-    const QString file = folder.dataFile();
-    QVERIFY(WriteProfileValue(QStringLiteral("Set 1"), QStringLiteral("name1"), QStringLiteral("a"),
-                              file));
-    QVERIFY(WriteProfileValue(QStringLiteral("Set 1 "), QStringLiteral("name1"),
-                              QStringLiteral("b"), file));
-    QVERIFY(WriteProfileValue(QStringLiteral(" Set 1"), QStringLiteral("name1"),
-                              QStringLiteral("c"), file));
-    QCOMPARE(folder.bytes(),
-             QByteArray("[Set 1]\r\nNAME1=a\r\n[Set 1 ]\r\nNAME1=b\r\n[ Set 1]\r\nNAME1=c\r\n"));
-    QCOMPARE(ReadProfileValues({{QStringLiteral("set 1"), QStringLiteral("name1")},
-                                {QStringLiteral("SET 1 "), QStringLiteral("name1")},
-                                {QStringLiteral(" set 1"), QStringLiteral("name1")},
-                                {QStringLiteral("set  1"), QStringLiteral("name1")}},
-                               file),
-             QStringList({"a", "b", "c", ""}));
-}
-
-void TestProfileRoutines::newFileBytes() {
-    TestFolder folder;
-    QVERIFY(WriteProfileValues(
-        {{QStringLiteral("readone"), QStringLiteral("read2"), QString()},
-         {QStringLiteral("readone"), QStringLiteral("read3"), QStringLiteral("No Password")},
-         {QStringLiteral("Ruduze Vad Ovo"), QStringLiteral("Name1"), QStringLiteral("Set 1")},
-         {QStringLiteral("readone"), QStringLiteral("read1"), QStringLiteral("1")}},
-        folder.dataFile()));
-    QCOMPARE(folder.bytes(), QByteArray("[readone]\r\nREAD2=\r\nREAD3=No Password\r\nREAD1=1\r\n"
-                                        "[Ruduze Vad Ovo]\r\nNAME1=Set 1\r\n"));
-    QCOMPARE(modeOf(folder.dataFile()), 0600);
-    // Nothing but the data file is left beside it: no lock, no temporary file.
-    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{QStringLiteral("tallivor.tvr")});
-}
-
-void TestProfileRoutines::lineBreaksAreStoredAsBlanks() {
-    TestFolder folder;
-    QVERIFY(WriteProfileValue(QStringLiteral("a\r\nb"), QStringLiteral("k\n"),
-                              QStringLiteral("x\ny\rz"), folder.dataFile()));
-    QCOMPARE(folder.bytes(), QByteArray("[a  b]\r\nK=x y z\r\n"));
-    QCOMPARE(ReadProfileValue(QStringLiteral("a\r\nb"), QStringLiteral("k"), folder.dataFile()),
-             QStringLiteral("x y z"));
-}
-
-void TestProfileRoutines::readIsCutTo749Characters_data() {
-    QTest::addColumn<QString>("unit");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("readLength");
-    QTest::newRow("748") << "a" << 748 << 748;
-    QTest::newRow("749") << "a" << 749 << 749;
-    QTest::newRow("750") << "a" << 750 << 749;
-    QTest::newRow("800") << "a" << 800 << 749;
-    QTest::newRow("three-byte characters, 800") << text("日") << 800 << 749;
-    // 374 pairs fill 748 places; the 375th pair would be split, so it is left out whole.
-    QTest::newRow("pairs, 750") << text("😀") << 750 << 748;
-    QTest::newRow("pairs, 748") << text("😀") << 748 << 748;
-}
-
-void TestProfileRoutines::readIsCutTo749Characters() {
-    QFETCH(QString, unit);
-    QFETCH(int, length);
-    QFETCH(int, readLength);
-    TestFolder folder;
-    QString value;
-    while (value.size() < length)
-        value += unit;
-    QVERIFY(WriteProfileValue(QStringLiteral("s"), QStringLiteral("k"), value, folder.dataFile()));
-    QCOMPARE(ReadProfileValue(QStringLiteral("s"), QStringLiteral("k"), folder.dataFile()),
-             value.left(readLength));
-    QCOMPARE(ReadProfileValues({{QStringLiteral("s"), QStringLiteral("k")}}, folder.dataFile()),
-             QStringList{value.left(readLength)});
-}
-
-void TestProfileRoutines::randomWritesReadBack_data() {
-    QTest::addColumn<quint32>("seed");
-    for (quint32 seed : {1u, 2u, 3u, 20240611u})
-        QTest::addRow("seed %u", seed) << seed;
-}
-
-void TestProfileRoutines::randomWritesReadBack() {
-    QFETCH(quint32, seed);
-    TestFolder folder;
-    const QString file = folder.dataFile();
-    RandomWrites random(seed);
-    Model model;
-    for (int round = 0; round < 60; ++round) {
-        QList<ProfileWrite> batch;
-        const int size = 1 + int(random.bounded(4));
-        for (int i = 0; i < size; ++i)
-            batch.append(random.next());
-        if (size == 1)
-            QVERIFY(WriteProfileValue(batch[0].section, batch[0].key, batch[0].value, file));
-        else
-            QVERIFY(WriteProfileValues(batch, file));
-        for (const ProfileWrite& w : batch)
-            model.write(w);
-        const ProfileWrite& last = batch.back();
-        QCOMPARE(ReadProfileValue(last.section, last.key, file),
-                 model.read({last.section, last.key}));
-    }
-    const QList<ProfileKey> keys = random.allKeys();
-    const QStringList values = ReadProfileValues(keys, file);
-    QCOMPARE(values.size(), keys.size());
-    for (qsizetype i = 0; i < keys.size(); ++i) {
-        QCOMPARE(values[i], model.read(keys[i]));
-        QCOMPARE(ReadProfileValue(keys[i].section, keys[i].key, file), values[i]);
-    }
-}
-
-void TestProfileRoutines::batchesEqualSingleCalls_data() {
+void TestProfileRoutines::randomRoundTrips_data() {
     QTest::addColumn<QString>("start");
     QTest::addColumn<quint32>("seed");
-    QTest::newRow("no file") << QString() << 7u;
-    QTest::newRow("CRLF file") << "crlf.tvr" << 8u;
-    QTest::newRow("mixed endings, no final line end") << "mixed.tvr" << 9u;
-    QTest::newRow("Windows-1252 file") << "cp1252.tvr" << 10u;
-    QTest::newRow("duplicates") << "duplicates.tvr" << 11u;
+    const char* starts[] = {"empty", "crlf.tvr", "mixed.tvr", "cp1252.tvr", "duplicates.tvr"};
+    for (quint32 seed = 0; seed < 10; ++seed)
+        QTest::addRow("%s seed %u", starts[seed % 5], seed) << QString(starts[seed % 5]) << seed;
 }
 
-void TestProfileRoutines::batchesEqualSingleCalls() {
+void TestProfileRoutines::randomRoundTrips() {
     QFETCH(QString, start);
     QFETCH(quint32, seed);
-    TestFolder singles;
-    TestFolder batches;
-    if (!start.isEmpty()) {
-        const QByteArray bytes = bytesOf(TALLIVOR_TEST_DATA "/legacy/" + start);
-        QVERIFY(!bytes.isEmpty());
-        singles.write(bytes);
-        batches.write(bytes);
+    // A few names, used in changing letter case, and values that the platform's own routines
+    // would have trimmed, cut or split.
+    QRandomGenerator rng(seed);
+    QStringList sections{"Set 1", "Set 1 ", "\u212A", "ΟΔΟΣ"};
+    QStringList names{"name1", "σοφός", "ß"};
+    for (int i = 0; i < 5; ++i) {
+        sections.append(randomText(rng, "abXY1 ]=;\"[äΩß😀\n", 1 + rng.bounded(12)));
+        names.append(("k" + randomText(rng, "bcXYZ19 éÄςσß", rng.bounded(8))).trimmed());
     }
-    RandomWrites random(seed);
-    QList<ProfileWrite> writes;
-    for (int i = 0; i < 80; ++i)
-        writes.append(random.next());
-    // The same key twice in a row, and a section again under other letter case.
-    writes.append({QStringLiteral("Twice"), QStringLiteral("k"), QStringLiteral("1")});
-    writes.append({QStringLiteral("TWICE"), QStringLiteral("K"), QStringLiteral("2")});
-    writes.append(writes.front());
-
-    for (const ProfileWrite& w : writes)
-        QVERIFY(WriteProfileValue(w.section, w.key, w.value, singles.dataFile()));
-    qsizetype from = 0;
-    while (from < writes.size()) {
-        const qsizetype size = qMin(writes.size() - from, qsizetype(1 + random.bounded(20)));
-        QVERIFY(WriteProfileValues(writes.mid(from, size), batches.dataFile()));
-        from += size;
+    const auto pick = [&](const QStringList& list) {
+        const QString s = list[rng.bounded(int(list.size()))];
+        const quint32 c = rng.bounded(3);
+        return c == 0 ? s.toUpper() : c == 1 ? s.toLower() : s;
+    };
+    TestFolder batches, singles; // the same writes in batches and one by one: the same bytes
+    batches.write(start == "empty" ? QByteArray() : legacy(start));
+    singles.write(batches.bytes());
+    QList<ProfileWrite> history;
+    for (int round = 0; round < 50; ++round) {
+        QList<ProfileWrite> batch;
+        for (quint32 i = 0, n = 1 + rng.bounded(4); i < n; ++i) {
+            static const int lengths[] = {0, 1, 3, 10, 748, 749, 750, 800};
+            const int length = lengths[rng.bounded(8)];
+            batch.append(
+                {pick(sections), pick(names), randomText(rng, " a\t\"'=;[]#\\é€日😀\n\r", length)});
+            QVERIFY(WriteProfileValue(batch.back().section, batch.back().key, batch.back().value,
+                                      singles.dataFile()));
+        }
+        QVERIFY(WriteProfileValues(batch, batches.dataFile()));
+        QCOMPARE(batches.bytes(), singles.bytes());
+        history += batch;
+        // Nothing new to store, even after a change set back: the file is not replaced.
+        const ino_t inode = statOf(batches.dataFile()).st_ino;
+        batch.prepend({batch[0].section, batch[0].key, "changed"});
+        QVERIFY(WriteProfileValues(batch, batches.dataFile()));
+        QCOMPARE(statOf(batches.dataFile()).st_ino, inode);
     }
-    QCOMPARE(batches.bytes(), singles.bytes());
-
-    const QList<ProfileKey> keys = random.allKeys();
-    QStringList one;
-    for (const ProfileKey& k : keys)
-        one.append(ReadProfileValue(k.section, k.key, singles.dataFile()));
-    QCOMPARE(ReadProfileValues(keys, singles.dataFile()), one);
+    QList<ProfileKey> keys;
+    QStringList values;
+    for (const ProfileWrite& w : history) {
+        keys.append({w.section, w.key});
+        values.append(expected(history, keys.back()));
+    }
+    QCOMPARE(ReadProfileValues(keys, batches.dataFile()), values);
 }
 
-void TestProfileRoutines::unchangedValueLeavesFileAlone_data() {
+void TestProfileRoutines::newFile_data() {
     QTest::addColumn<QList<ProfileWrite>>("writes");
-    const QString s = QStringLiteral("Set 1");
-    QTest::newRow("same value") << QList<ProfileWrite>{{s, "name1", " a "}};
-    QTest::newRow("same value, other letter case")
-        << QList<ProfileWrite>{{"SET 1", "Name1", " a "}};
-    QTest::newRow("empty value of an empty key") << QList<ProfileWrite>{{s, "num1", ""}};
-    QTest::newRow("line break that is stored as a blank")
-        << QList<ProfileWrite>{{s, "num2", "x y"}, {s, "num2", "x\ny"}};
-    QTest::newRow("changed and set back in one batch")
-        << QList<ProfileWrite>{{s, "name1", "new"}, {s, "name1", " a "}};
-    QTest::newRow("nothing") << QList<ProfileWrite>{};
+    QTest::addColumn<QByteArray>("bytes"); // empty: refused, and no file
+    QTest::newRow("CRLF, keys upper-cased, values whole")
+        << QList<ProfileWrite>{{"readone", "read2", ""},
+                               {"Set 1", "Name1", " \"a=b;[c]\" "},
+                               {"readone", "read1", "1"}}
+        << QByteArray("[readone]\r\nREAD2=\r\nREAD1=1\r\n[Set 1]\r\nNAME1= \"a=b;[c]\" \r\n");
+    QTest::newRow("line breaks stored as blanks")
+        << QList<ProfileWrite>{{"a\r\nb", "k\n", "x\ny\rz"}} << QByteArray("[a  b]\r\nK=x y z\r\n");
+    QTest::newRow("section names keep their blanks")
+        << QList<ProfileWrite>{{"Set 1", "n", "a"}, {"Set 1 ", "n", "b"}, {" Set 1", "n", "c"}}
+        << QByteArray("[Set 1]\r\nN=a\r\n[Set 1 ]\r\nN=b\r\n[ Set 1]\r\nN=c\r\n");
+    QTest::newRow("names match without regard to case")
+        << QList<ProfileWrite>{{"Spiele Ä", "grün", "1"}, {"SPIELE ä", "GRÜN", "2"},
+                               {"s", "ß", "3"},           {"\u212A", "k", "4"},
+                               {"k", "K", "5"},           {"ΟΔΟΣ", "λόγος", "6"},
+                               {"οδος", "ΛΌΓΟΣ", "7"}}
+        << QByteArray(
+               "[Spiele Ä]\r\nGRÜN=2\r\n[s]\r\nß=3\r\n[\u212A]\r\nK=5\r\n[ΟΔΟΣ]\r\nΛΌΓΟΣ=7\r\n");
+    for (const char* key : {"", "  ", "a=b", "[a]", ";a"})
+        QTest::addRow("key \"%s\" refused", key)
+            << QList<ProfileWrite>{{"s", "good", "1"}, {"s", key, "1"}} << QByteArray();
 }
 
-void TestProfileRoutines::unchangedValueLeavesFileAlone() {
+void TestProfileRoutines::newFile() {
     QFETCH(QList<ProfileWrite>, writes);
+    QFETCH(QByteArray, bytes);
     TestFolder folder;
-    const QByteArray before("[Set 1]\r\nNAME1= a \r\nNUM1=\r\nNUM2=x y\r\n");
-    folder.write(before);
-    QFile f(folder.dataFile());
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
-    QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
-    f.close();
-    QVERIFY(WriteProfileValues(writes, folder.dataFile()));
-    if (writes.size() == 1)
-        QVERIFY(WriteProfileValue(writes[0].section, writes[0].key, writes[0].value,
-                                  folder.dataFile()));
-    QCOMPARE(folder.bytes(), before);
-    QCOMPARE(QFileInfo(folder.dataFile()).lastModified().toUTC().toSecsSinceEpoch(),
-             old.toSecsSinceEpoch());
+    QCOMPARE(WriteProfileValues(writes, folder.dataFile()), !bytes.isEmpty());
+    QCOMPARE(folder.bytes(), bytes);
+    // It holds passwords; and no lock or temporary file is left beside it.
+    QCOMPARE(statOf(folder.dataFile()).st_mode & 07777, bytes.isEmpty() ? 0u : 0600u);
+    QCOMPARE(entries(folder.path()), bytes.isEmpty() ? QStringList() : QStringList{"tallivor.tvr"});
 }
 
-void TestProfileRoutines::existingFileKeepsItsMode_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("replaceAll");
-    QTest::newRow("0644, one key") << 0644 << false;
-    QTest::newRow("0640, one key") << 0640 << false;
-    QTest::newRow("0600, one key") << 0600 << false;
-    QTest::newRow("0644, whole file") << 0644 << true;
+void TestProfileRoutines::legacyFiles_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("before"); // what the key reads first
+    QTest::addColumn<QString>("value");  // then written
+    // The file afterwards: the original with its one occurrence of from replaced by to.
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    const auto row = [](const char* name, const char* file, const char* section, const char* key,
+                        const char* before, const char* value, const char* from, const char* to) {
+        QTest::newRow(name) << file << section << key << before << value << QByteArray(from)
+                            << QByteArray(to);
+    };
+    row("BOM kept", "bom.tvr", "readone", "read2", "päss", "x",
+        "\xef\xbb\xbf[readone]\r\nREAD2=päss\r\n", "\xef\xbb\xbf[readone]\r\nREAD2=x\r\n");
+    row("new key after the last non-blank line", "comments.tvr", "readone", "read3", "", "clue",
+        "no equals sign here\r\n", "no equals sign here\r\nREAD3=clue\r\n");
+    row("blanks around key name, value whole", "blanks.tvr", "Set 1", "name1", "  padded value  ",
+        "v", "  name1 =  padded value  \r\n", "NAME1=v\r\n");
+    row("tabs around key name", "blanks.tvr", "set 1", "num1", "\ttabbed", "t",
+        "\tnum1\t=\ttabbed\r\n", "NUM1=t\r\n");
+    row("name without them is another section", "blanks.tvr", "Spaced", "name1", "", "s",
+        "NAME1=inner blanks\r\n", "NAME1=inner blanks\r\n[Spaced]\r\nNAME1=s\r\n");
+    row("section name holding ]", "brackets.tvr", "set ]1", "name1", "bracket", "b", "=bracket",
+        "=b");
+    row("first of duplicate keys", "duplicates.tvr", "SET 1", "name1", "first", "new", "=first",
+        "=new");
+    row("first of duplicate sections", "duplicates.tvr", "set 1", "num1", "", "n",
+        "name1=second\r\n", "name1=second\r\nNUM1=n\r\n");
+    row("last line without line end gets one", "nofinal.tvr", "Set 1", "num1", "", "1",
+        "NAME1=last", "NAME1=last\r\nNUM1=1\r\n");
+    row("UTF-8 line among Windows-1252 lines", "cp1252.tvr", "Set 1", "num1", "été", "ü",
+        "NUM1=été\r\n", "NUM1=ü\r\n");
+    row("Windows-1252 line rewritten as UTF-8", "cp1252.tvr", "Set 1", "name1", "naïve", "naïf",
+        "NAME1=na\xefve\r\n", "NAME1=naïf\r\n");
+    row("Windows-1252 value unchanged", "cp1252.tvr", "readone", "read3", "café € “quoted”",
+        "café € “quoted”", "READ3=", "READ3=");
+    row("line keeps its own line end", "mixed.tvr", "Set 1", "name1", "lf", "L", "NAME1=lf\r\n",
+        "NAME1=L\r\n");
+    row("first line end sets the style", "mixed.tvr", "Set 2", "num1", "", "1", "NAME1=x",
+        "NAME1=x\nNUM1=1\n");
+    row("key before any section belongs to none", "keysfirst.tvr", "Set 1", "name1", "", "n",
+        "NUM1=1\r\n", "NUM1=1\r\nNAME1=n\r\n");
 }
 
-void TestProfileRoutines::existingFileKeepsItsMode() {
-    QFETCH(int, mode);
-    QFETCH(bool, replaceAll);
+void TestProfileRoutines::legacyFiles() {
+    QFETCH(QString, file);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, before);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    const QByteArray original = legacy(file);
+    QCOMPARE(original.count(from), 1);
     TestFolder folder;
-    folder.write("[readone]\r\nREAD2=x\r\n");
-    QCOMPARE(chmod(QFile::encodeName(folder.dataFile()).constData(), mode_t(mode)), 0);
-    const QList<ProfileWrite> writes{{"readone", "read2", "y"}};
-    QVERIFY(replaceAll ? ReplaceProfileFile(writes, folder.dataFile())
-                       : WriteProfileValues(writes, folder.dataFile()));
-    QCOMPARE(ReadProfileValue("readone", "read2", folder.dataFile()), QStringLiteral("y"));
-    QCOMPARE(modeOf(folder.dataFile()), mode);
+    folder.write(original);
+    const mode_t mode = statOf(folder.dataFile()).st_mode;
+    QCOMPARE(ReadProfileValue(section, key, folder.dataFile()), before);
+    QVERIFY(WriteProfileValue(section, key, value, folder.dataFile()));
+    QCOMPARE(folder.bytes(), QByteArray(original).replace(from, to));
+    QCOMPARE(statOf(folder.dataFile()).st_mode, mode); // an existing file keeps its mode
+    QCOMPARE(ReadProfileValue(section, key, folder.dataFile()), value);
 }
 
-void TestProfileRoutines::replaceFileKeepsOnlyTheGivenKeys() {
-    TestFolder folder;
-    const QString file = folder.dataFile();
-    QVERIFY(ReplaceProfileFile({{"readone", "read2", "pw"}}, file));
-    QCOMPARE(folder.bytes(), QByteArray("[readone]\r\nREAD2=pw\r\n"));
-    QCOMPARE(modeOf(file), 0600);
+void TestProfileRoutines::garbage_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name1"); // what section "Set 1", key name1 reads
+    QByteArray binary(10 << 20, Qt::Uninitialized);
+    QRandomGenerator(4711).fillRange(reinterpret_cast<quint32*>(binary.data()), binary.size() / 4);
+    QTest::newRow("random bytes") << binary.left(64 * 1024) << QString();
+    QTest::newRow("10 MB binary line") << binary.replace('\n', 'x') << QString();
+    QTest::newRow("NUL bytes") << QByteArray("[Set 1]\0\r\nNAME1=a\0b\r\n\0\0\0", 24)
+                               << QString::fromUtf16(u"a\0b", 3);
+    QTest::newRow("10 MB value") << "[Set 1]\r\nNAME1=" + QByteArray(10 << 20, 'x') + "\r\n"
+                                 << QString(MaxValueLength, u'x');
+    QTest::newRow("10 MB of 0xFF in a value")
+        << "[Set 1]\nNAME1=" + QByteArray(10 << 20, '\xff') << QString(MaxValueLength, u'ÿ');
+    QTest::newRow("brackets only") << QByteArray("[[[[]]]]=\n]]][[[\n=\n==\n[") << QString();
+}
 
-    folder.write("[readone]\nREAD2=old\nREAD3=clue\nREAD1=1\n[Games]\nNAME1=x\n");
-    QVERIFY(ReplaceProfileFile({{"readone", "read2", " pw "}, {"readone", "read2", "pw2"}}, file));
-    QCOMPARE(folder.bytes(), QByteArray("[readone]\r\nREAD2=pw2\r\n"));
-    QCOMPARE(ReadProfileValue("games", "name1", file), QString());
+void TestProfileRoutines::garbage() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name1);
+    TestFolder folder;
+    folder.write(bytes);
+    QCOMPARE(ReadProfileValue("Set 1", "name1", folder.dataFile()), name1);
+    QVERIFY(WriteProfileValue("Fresh", "key", "v", folder.dataFile()));
+    QCOMPARE(ReadProfileValue("fresh", "key", folder.dataFile()), QStringLiteral("v"));
+    // The new section comes after everything that was there.
+    const QByteArray after = folder.bytes();
+    QVERIFY(after.startsWith(bytes));
+    QVERIFY(after.endsWith("[Fresh]\r\nKEY=v\r\n") || after.endsWith("[Fresh]\nKEY=v\n"));
 }
 
 void TestProfileRoutines::failedWriteChangesNothing_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("reasonStart");
-    QTest::newRow("folder is a file") << "file as folder"
-                                      << "the folder ";
-    QTest::newRow("folder missing") << "missing folder"
-                                    << "the folder ";
-    QTest::newRow("data file is a pipe") << "pipe as file"
-                                         << "the file ";
-    QTest::newRow("data file is a folder") << "folder as file"
-                                           << "the file ";
+    QTest::addColumn<QString>("reason"); // %1 the folder, %2 the file
+    QTest::newRow("folder") << "the folder %1 can't be written (Permission denied)";
+    QTest::newRow("read-only") << "the file %2 is read-only";
+    QTest::newRow("disk full") << "the file %2 couldn't be saved (File too large)";
+    QTest::newRow("in use") << "the data file %2 is in use by another program";
+    QTest::newRow("directory") << "the file %2 can't be read (not a file)";
 }
 
 void TestProfileRoutines::failedWriteChangesNothing() {
-    QFETCH(QString, kind);
-    QFETCH(QString, reasonStart);
+    QFETCH(QString, reason);
+    const QByteArray kind = QTest::currentDataTag();
     TestFolder folder;
-    QString file;
-    QString blocker;
-    if (kind == QLatin1String("file as folder")) {
-        // Unlike permission bits, this stops root as well.
-        blocker = folder.dir.filePath(QStringLiteral("plain"));
-        writeBytes(blocker, "[Set 1]\r\nNAME1=a\r\n");
-        file = DataFilePath(blocker);
-    } else if (kind == QLatin1String("missing folder")) {
-        file = DataFilePath(folder.dir.filePath(QStringLiteral("gone")));
-    } else if (kind == QLatin1String("pipe as file")) {
-        // Opening a pipe for reading would wait for a writer for good.
-        file = folder.dataFile();
-        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-    } else {
-        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("tallivor.tvr")));
-        file = folder.dataFile();
+    const QString file = folder.dataFile();
+    if (kind == "directory")
+        QVERIFY(QDir().mkdir(file));
+    else
+        folder.write("[readone]\r\nREAD2=pw\r\n");
+    QCOMPARE(chmod(QFile::encodeName(file).constData(), kind == "read-only" ? 0444 : 0666), 0);
+    QCOMPARE(chmod(QFile::encodeName(folder.path()).constData(), kind == "folder" ? 0555 : 0777),
+             0);
+    QLockFile other(file + ".lock");
+    QVERIFY(kind != "in use" || other.tryLock());
+    const QStringList before = entries(folder.path());
+    const QByteArray bytes = folder.bytes();
+    const QString stored = ReadProfileValue("readone", "read2", file);
+    // Room for the lock, not for the new file; root ignores mode bits, so write as nobody.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit room{kind == "disk full" ? 400 : RLIM_INFINITY, RLIM_INFINITY};
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &room), 0);
+    SetLockTimeout(200);
+    const bool asNobody = getuid() == 0 && setresuid(65534, 65534, 0) == 0;
+    // A value already there needs no write, so that still succeeds.
+    const bool keptOk = WriteProfileValue("readone", "read2", stored, file);
+    QString why;
+    const bool ok = WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, file, &why);
+    if (asNobody)
+        QCOMPARE(setresuid(0, 0, 0), 0);
+    room.rlim_cur = RLIM_INFINITY;
+    setrlimit(RLIMIT_FSIZE, &room);
+    chmod(QFile::encodeName(folder.path()).constData(), 0700);
+    QCOMPARE(keptOk, !stored.isEmpty());
+    QVERIFY(!ok);
+    QCOMPARE(why, reason.replace("%1", folder.path()).replace("%2", file));
+    QCOMPARE(entries(folder.path()), before);
+    QCOMPARE(folder.bytes(), bytes);
+}
+
+void TestProfileRoutines::killedWriterLeavesOldOrNewSet() {
+    TestFolder folder;
+    QList<ProfileKey> keys; // as the helper saves them
+    for (int k = 0; k < 32; ++k)
+        keys.append({k % 2 ? "Loop" : "Ruduze Vad Ovo", QString::number(k)});
+    long seen = -1;
+    for (int kill = 0; kill < 15; ++kill) {
+        QProcess writer;
+        writer.start(Helper, {"loop", folder.dataFile(), QString::number(seen + 1)});
+        QThread::msleep(20 + QRandomGenerator::global()->bounded(80));
+        writer.kill();
+        QVERIFY(writer.waitForFinished());
+        // One whole round in every key, never older than the last one seen.
+        const QStringList values = ReadProfileValues(keys, folder.dataFile());
+        QCOMPARE(values.count(values.front()), keys.size());
+        const long round = values.front().isEmpty() ? -1 : values.front().toLong();
+        QVERIFY(round >= seen);
+        seen = round;
     }
-    const QStringList before =
-        QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-
-    QString reason;
-    QVERIFY(!WriteProfileValues({{"Set 1", "name1", "b"}}, file, &reason));
-    QVERIFY2(reason.startsWith(reasonStart), qPrintable(reason));
-    QVERIFY2(reason.contains(u'(') && reason.endsWith(u')'), qPrintable(reason));
-    QVERIFY(!WriteProfileValue("Set 1", "name1", "b", file));
-    QVERIFY(!ReplaceProfileFile({{"readone", "read2", "b"}}, file, &reason));
-    QCOMPARE(ReadProfileValue("Set 1", "name1", file), QString());
-
-    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             before);
-    if (!blocker.isEmpty())
-        QCOMPARE(bytesOf(blocker), QByteArray("[Set 1]\r\nNAME1=a\r\n"));
+    QVERIFY2(seen > 0, "the writer never got to save");
 }
 
-void TestProfileRoutines::unusableKeysAreRefused_data() {
-    QTest::addColumn<QString>("key");
-    QTest::newRow("empty") << "";
-    QTest::newRow("blanks only") << "  ";
-    QTest::newRow("equals sign") << "a=b";
-    QTest::newRow("looks like a section") << "[a]";
-    QTest::newRow("looks like a comment") << ";a";
-}
-
-void TestProfileRoutines::unusableKeysAreRefused() {
-    QFETCH(QString, key);
+void TestProfileRoutines::twoWritersLoseNothing() {
     TestFolder folder;
-    QString reason;
-    QVERIFY(!WriteProfileValues({{"s", "good", "1"}, {"s", key, "1"}}, folder.dataFile(), &reason));
-    QVERIFY(!reason.isEmpty());
-    QVERIFY(!WriteProfileValue("s", key, "1", folder.dataFile()));
-    QVERIFY(!folder.exists());
+    QProcess a, b;
+    a.start(Helper, {"keys", folder.dataFile(), "a"});
+    b.start(Helper, {"keys", folder.dataFile(), "b"});
+    QVERIFY(a.waitForFinished(30000) && b.waitForFinished(30000));
+    QCOMPARE(a.exitCode() + b.exitCode(), 0);
+    QList<ProfileKey> keys;
+    QStringList expected;
+    for (int i = 0; i < 80; ++i) {
+        keys.append({"Shared", (i < 40 ? "a" : "b") + QString::number(i % 40)});
+        expected.append(QString::number(i % 40));
+    }
+    QCOMPARE(ReadProfileValues(keys, folder.dataFile()), expected);
 }
 
-void TestProfileRoutines::lockHeldElsewhere() {
+void TestProfileRoutines::staleLockIsTakenOver() {
     TestFolder folder;
-    const QByteArray before("[readone]\r\nREAD2=pw\r\n");
-    folder.write(before);
-    QLockFile other(folder.dataFile() + QStringLiteral(".lock"));
-    QVERIFY(other.tryLock());
-    SetLockTimeout(50);
-
-    QString reason;
-    QVERIFY(!WriteProfileValues({{"readone", "read2", "new"}}, folder.dataFile(), &reason));
-    QVERIFY2(reason.contains(QStringLiteral("in use")), qPrintable(reason));
-    QCOMPARE(folder.bytes(), before);
-    // A value that is already there needs no write, and so no lock.
-    QVERIFY(WriteProfileValue("readone", "read2", "pw", folder.dataFile()));
-    QCOMPARE(ReadProfileValue("readone", "read2", folder.dataFile()), QStringLiteral("pw"));
-
-    other.unlock();
-    QVERIFY(WriteProfileValue("readone", "read2", "new", folder.dataFile()));
-    QCOMPARE(folder.bytes(), QByteArray("[readone]\r\nREAD2=new\r\n"));
-}
-
-void TestProfileRoutines::missingOrUnreadableFileReadsEmpty() {
-    TestFolder folder;
-    QCOMPARE(ReadProfileValue("readone", "read1", folder.dataFile()), QString());
-    QCOMPARE(ReadProfileValues({{"readone", "read1"}, {"a", "b"}}, folder.dataFile()),
-             QStringList({"", ""}));
-    QVERIFY(!folder.exists());
-    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("tallivor.tvr")));
-    QCOMPARE(ReadProfileValues({{"readone", "read1"}}, folder.dataFile()), QStringList({""}));
-}
-
-void TestProfileRoutines::dataFilePath_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("root folder") << "/"
-                                 << "/tallivor.tvr";
-    QTest::newRow("plain folder") << "/opt/tallivor"
-                                  << "/opt/tallivor/tallivor.tvr";
-    QTest::newRow("trailing separator") << "/opt/tallivor/"
-                                        << "/opt/tallivor/tallivor.tvr";
-}
-
-void TestProfileRoutines::dataFilePath() {
-    QFETCH(QString, folder);
-    QFETCH(QString, path);
-    QCOMPARE(DataFilePath(folder), QDir::toNativeSeparators(path));
+    QProcess holder;
+    holder.start(Helper, {"hold", folder.dataFile()});
+    QVERIFY(holder.waitForReadyRead(10000));
+    holder.kill();
+    QVERIFY(holder.waitForFinished());
+    QVERIFY(QFile::exists(folder.dataFile() + ".lock"));
+    SetLockTimeout(2000); // far shorter than the age at which any lock counts as stale
+    QVERIFY(WriteProfileValue("readone", "read1", "1", folder.dataFile()));
+    QCOMPARE(folder.bytes(), QByteArray("[readone]\r\nREAD1=1\r\n"));
+    QCOMPARE(entries(folder.path()), QStringList{"tallivor.tvr"});
 }
 
 QTEST_GUILESS_MAIN(TestProfileRoutines)
