@@ -48,17 +48,9 @@ void retype(QLineEdit* box, const QString& text) {
 
 class TestStartup : public QObject {
     Q_OBJECT
-    // One start of the program in a folder of its own.
-    struct Session {
-        TestFolder folder;
-        FakeToolkit toolkit{folder.path()};
-        ~Session() { // every box expected, every expectation used
-            Windows::unloadAll();
-            QVERIFY2(toolkit.problems().isEmpty(), qPrintable(toolkit.problems()));
-        }
-        void expectImportant() { toolkit.expectBox(QStringLiteral("IMPORTANT"), important); }
-    };
-    std::optional<Session> s;
+    std::optional<TestFolder> folder; // one start of the program in a folder of its own
+    std::optional<FakeToolkit> toolkit;
+    void expectImportant() { toolkit->expectBox(QStringLiteral("IMPORTANT"), important); }
 
     // A password screen opened as "Form2", "Form4", "changep" from the main window, or "start":
     // the splash, then the password screen it opens.
@@ -76,8 +68,11 @@ class TestStartup : public QObject {
     }
 
   private slots:
-    void init() { s.emplace(); }
-    void cleanup() { s.reset(); }
+    void init() { toolkit.reset(), folder.emplace(), toolkit.emplace(folder->path()); }
+    void cleanup() { // every box expected, every expectation used
+        Windows::unloadAll();
+        QVERIFY2(toolkit->problems().isEmpty(), qPrintable(toolkit->problems()));
+    }
 
     void splash_data() {
         for (const char* column : {"before", "after"}) // after differs when the titles ran
@@ -101,23 +96,23 @@ class TestStartup : public QObject {
         QFETCH(QByteArray, after);
         QFETCH(QString, opens);
         if (!before.isNull())
-            s->folder.write(before);
+            folder->write(before);
         if (opens == "Form2")
-            s->expectImportant();
+            expectImportant();
         QPointer<Form3> splash = Windows::show<Form3>();
         QVERIFY(splash && !splash->Timer1->isActive()); // nothing runs before the first paint
         QStringList seen;
         bool splashAtNotice = false;
-        s->toolkit.onWait = [&](double) {
+        toolkit->onWait = [&](double) {
             splash->repaint(); // a paint during a pause must not start the sequence again
             // The labels on screen, whether the marker is written, and the splash alone at work.
             const bool alone =
                 splash->isVisible() && !splash->Timer1->isActive() && Windows::loadedCount() == 1;
             seen << splash->Label1->text() + '/' + splash->Label2->text() + '/' +
-                        splash->Label3->text() + (s->folder.bytes() == after ? " +marker" : "") +
+                        splash->Label3->text() + (folder->bytes() == after ? " +marker" : "") +
                         (alone ? "" : " +more");
         };
-        s->toolkit.onBox = [&](const FakeToolkit::Box&) { splashAtNotice = splash->isVisible(); };
+        toolkit->onBox = [&](const FakeToolkit::Box&) { splashAtNotice = splash->isVisible(); };
         QVERIFY(QTest::qWaitFor([] { return !Windows::find<Form3>(); }));
         const QString r = QStringLiteral("Registration Tallivor II/");
         const QStringList titles = {
@@ -125,15 +120,15 @@ class TestStartup : public QObject {
             r + "Presented/", r + "Presented By:/",      r + "Presented By:/Quorvex +marker"};
         QCOMPARE(seen, before == after ? QStringList() : titles);
         const QList<double> pauses = {36001, 36002, 36003, 36004, 36005, 36007}; // 1 s x5, 2 s
-        QCOMPARE(s->toolkit.waits, before == after ? QList<double>() : pauses);
-        QCOMPARE(s->folder.bytes(), after);
+        QCOMPARE(toolkit->waits, before == after ? QList<double>() : pauses);
+        QCOMPARE(folder->bytes(), after);
         const Form2* f = Windows::find<Form2>(); // the window left open once the splash has gone
         QCOMPARE(QString(f ? (f->Text2->isVisible() ? "Form2" : "Form2 check")
                            : (Windows::find<Form1>() ? "Form1" : "none")),
                  opens);
         QCOMPARE(splashAtNotice, opens == "Form2"); // handed over while on screen
         QCOMPARE(Windows::loadedCount(), 1);
-        QCOMPARE(s->toolkit.endCalls, 0);
+        QCOMPARE(toolkit->endCalls, 0);
     }
 
     void splashClosedFromOutside_data() {
@@ -150,15 +145,15 @@ class TestStartup : public QObject {
                 splash->close();
         };
         next();
-        s->toolkit.onWait = next;
-        s->toolkit.onBox = next;
+        toolkit->onWait = next;
+        toolkit->onBox = next;
         if (closeAt == 8)
-            s->expectImportant();
+            expectImportant();
         QTRY_VERIFY(!splash);
         QCOMPARE(step, closeAt);
-        QCOMPARE(s->toolkit.endCalls, 1);
+        QCOMPARE(toolkit->endCalls, 1);
         QCOMPARE(Windows::loadedCount(), closeAt == 8 ? 1 : 0); // nothing opens after the close
-        QCOMPARE(s->folder.exists(), closeAt >= 7);             // the marker follows the titles
+        QCOMPARE(folder->exists(), closeAt >= 7);               // the marker follows the titles
     }
 
     // One use of a password screen: opened as `how`, the password typed, the clue typed (null:
@@ -225,22 +220,22 @@ class TestStartup : public QObject {
         QFETCH(QByteArray, after);
         QString reason;
         if (before == inTheWay) { // neither readable nor replaceable
-            QVERIFY(QDir(s->folder.path()).mkdir(QStringLiteral("tallivor.tvr")));
+            QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("tallivor.tvr")));
             QVERIFY(!ProfileRoutines::WriteProfileValues({{"readone", "read2", "x"}},
-                                                         s->toolkit.dataFile(), &reason));
+                                                         toolkit->dataFile(), &reason));
             before = QByteArray();
         } else if (!before.isNull()) {
-            s->folder.write(before);
+            folder->write(before);
         }
         if (how == "Form4" || how == "changep" || !before.contains("READ1=1"))
-            s->expectImportant();
+            expectImportant();
         QPointer<PasswordScreen> w = open(how);
         QVERIFY(w && w->isVisible());
         const QPointer<Form1> main = Windows::find<Form1>();
-        QCOMPARE(QStringList({w->windowTitle(), w->Command1->text(), w->Command2->text(),
-                              w->Text2->text()}),
-                 QStringList({"Password Screen", "Enter", "I forgot my password", prompt}));
-        QCOMPARE(w->focusWidget(), w->Text1);
+        QCOMPARE(
+            QStringList({w->windowTitle(), w->Command1->text(), w->Command2->text(),
+                         w->Text2->text(), w->focusWidget()->objectName()}),
+            QStringList({"Password Screen", "Enter", "I forgot my password", prompt, "Text1"}));
         retype(w->Text1, password);
         QCOMPARE(w->Text1->displayText(), QString(password.left(749).size(), QLatin1Char('$')));
         if (!clue.isNull())
@@ -252,8 +247,8 @@ class TestStartup : public QObject {
             QCOMPARE(Windows::find<Form4>(), w.data());
         }
         if (box.contains('|'))
-            s->toolkit.expectBox(box.section('|', 0, 0),
-                                 box.section('|', 1).replace("%reason", reason));
+            toolkit->expectBox(box.section('|', 0, 0),
+                               box.section('|', 1).replace("%reason", reason));
         if (box == "close")
             QVERIFY(w->close());
         else
@@ -261,8 +256,8 @@ class TestStartup : public QObject {
         const QString then = box.isEmpty() || box == "close" ? "Form1"
                              : box.startsWith("Sorry")       ? "end"
                                                              : "stays";
-        QCOMPARE(s->folder.bytes(), after.isNull() ? before : after);
-        QCOMPARE(s->toolkit.endCalls, then == "end" ? 1 : 0);
+        QCOMPARE(folder->bytes(), after.isNull() ? before : after);
+        QCOMPARE(toolkit->endCalls, then == "end" ? 1 : 0);
         QCOMPARE(w && w->isVisible(), then != "Form1");
         QCOMPARE(Windows::find<Form1>() != nullptr, then == "Form1" || how == "changep");
         if (main)
@@ -270,7 +265,7 @@ class TestStartup : public QObject {
         if (then == "stays")
             QCOMPARE(w->Text1->text(), password);
         if (box == "close") { // opened afresh, with the notice again
-            s->expectImportant();
+            expectImportant();
             QCOMPARE(open(how)->Text1->text(), QString());
         }
     }
