@@ -204,10 +204,8 @@ class TestStartup : public QObject {
         check("check: stored with a blank", " Secret", "Secret", false);
         check("check: empty", "Secret", "", false);
         row("change", "changep", old, "NeW", "c", {}, saved("NeW", "c"));
-        row("change: no password", "changep", old, "", {}, {}, noPassword);
         row("change: written in order", "Form4", {}, "NeW", "c", {},
             readone({"READ2=NeW", "READ3=c", "READ1=1"}));
-        row("change: prompt left", "changep", old, "NeW", {}, reminder);
         row("change: can't store", "Form4", inTheWay, "NeW", "c", unstored);
         row("change: closed with the frame", "changep", old, "NeW", "c", "close");
     }
