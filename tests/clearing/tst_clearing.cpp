@@ -71,6 +71,8 @@ class TestClearing : public QObject {
     QPointer<ProgressWindow> progress;
     QStringList painted; // the progress label's texts as painted
     QStringList shown;   // at each pause: the label's text, if it is on screen
+    QString title;       // the progress window's
+    bool closable = false;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (auto* label = qobject_cast<QLabel*>(watched); label && event->type() == QEvent::Paint)
@@ -95,11 +97,22 @@ class TestClearing : public QObject {
             const bool onScreen =
                 progress && progress->isVisible() && painted.value(painted.size() - 1) == text;
             shown << (onScreen ? text : "not on screen: " + text);
+            if (progress) // it must stay up for the whole run
+                title = progress->windowTitle(), closable = closable || progress->close();
             QTest::qWait(2); // real time passes too, as with the real clock: timers come due
             if (during)
                 during(static_cast<int>(shown.size()));
         };
         return QTest::qWaitFor([this] { return !progress || tk->ended; }, 10000);
+    }
+
+    void checkProgress(const QString& caption, QStringList atPauses) {
+        QCOMPARE(title, caption);
+        QCOMPARE(shown, atPauses);
+        // Painted empty first: the window was on screen before the first step.
+        atPauses.removeDuplicates();
+        QCOMPARE(painted, QStringList{""} + atPauses << "Reloading Registration Tallivor");
+        QCOMPARE(tk->waits, (QList<double>{36001, 36002, 36003})); // also: Cancel ran nothing
     }
 
   private slots:
@@ -108,48 +121,14 @@ class TestClearing : public QObject {
         tk.emplace(folder->path());
         folder->write(sets("Work", Work));
         painted = shown = QStringList();
+        closable = false;
     }
     void cleanup() {
         Windows::unloadAll();
         ProfileRoutines::SetLockTimeout(5000);
         noRoomForFiles(false);
+        QVERIFY2(!closable, "the progress window closed in mid-run");
         QVERIFY2(tk->problems().isEmpty(), qPrintable(tk->problems()));
-    }
-
-    void progressWindow_data() {
-        QTest::addColumn<bool>("all");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QStringList>("atPauses");
-        QTest::newRow("curset") << false << "Clearing it out."
-                                << QStringList{"Nullifying the names.....",
-                                               "Nullifying the values.....",
-                                               "Resetting the name....."};
-        QTest::newRow("all") << true << "Clearing all"
-                             << QStringList{"Deleting everything", "Deleting everything",
-                                            "Putting your password back in"};
-    }
-    void progressWindow() {
-        QFETCH(bool, all);
-        QFETCH(QString, caption);
-        QFETCH(QStringList, atPauses);
-        Form1* main = Windows::show<Form1>();
-        QVERIFY(!run(main, all, {}, false)); // Cancel: nothing opens, nothing is written
-        QCOMPARE(Windows::find<Form1>(), main);
-        QString title;
-        bool closed = false, mainOpen = true;
-        QVERIFY(run(main, all, [&](int) {
-            mainOpen = mainOpen && (Windows::find<Form1>() != nullptr) == !all;
-            if (progress)
-                title = progress->windowTitle(), closed = closed || progress->close();
-        }));
-        QCOMPARE(title, caption);
-        QCOMPARE(shown, atPauses);
-        // Painted empty first: the window was on screen before the first step.
-        atPauses.removeDuplicates();
-        QCOMPARE(painted, QStringList{""} + atPauses << "Reloading Registration Tallivor");
-        QCOMPARE(tk->waits, (QList<double>{36001, 36002, 36003})); // also: Cancel ran nothing
-        QVERIFY2(!closed && mainOpen,
-                 "closed in mid-run, or the main window open when it shouldn't");
     }
 
     void clearCurrentSet_data() {
@@ -197,6 +176,7 @@ class TestClearing : public QObject {
             QVERIFY(QTest::qWaitFor([] { return !Windows::find<Form6>(); }, 10000));
         };
         act(action);
+        QVERIFY(!run(before, false, {}, false)); // Cancel: nothing opens
         QVERIFY(run(before, false, [&](int pause) {
             if (pause == 1 && before && action.startsWith("pause: "))
                 act(action.mid(7));
@@ -206,6 +186,10 @@ class TestClearing : public QObject {
         }));
         QCOMPARE(folder->bytes(), expected);
         QCOMPARE(shown.size(), tk->ended ? 1 : action == "pause: all" ? 6 : 3);
+        if (action.isEmpty())
+            checkProgress("Clearing it out.",
+                          {"Nullifying the names.....", "Nullifying the values.....",
+                           "Resetting the name....."});
         // The main window was loaded afresh, unless the program ended.
         QTRY_VERIFY(!before);
         Form1* after = Windows::find<Form1>();
@@ -239,8 +223,11 @@ class TestClearing : public QObject {
                                                               folder->dataFile(), &reason));
         // The file at each pause: the password must be in it at every moment.
         QList<QByteArray> atPauses;
-        QVERIFY(run(Windows::show<Form1>(), true, [&](int pause) {
+        Form1* main = Windows::show<Form1>();
+        QVERIFY(!run(main, true, {}, false) && Windows::find<Form1>() == main); // Cancel
+        QVERIFY(run(main, true, [&](int pause) {
             atPauses << folder->bytes();
+            QVERIFY(!Windows::find<Form1>());
             if (pause == 1 && !reason.isEmpty())
                 tk->expectBox(Tallivor, "Nothing was deleted: " + reason);
         }));
@@ -249,7 +236,10 @@ class TestClearing : public QObject {
         QCOMPARE(atPauses,
                  (QList<QByteArray>{file ? original : atPauses.value(0), during, during}));
         QCOMPARE(folder->bytes(), kept ? original : clearedAll(password));
-        Form1* main = Windows::find<Form1>();
+        if (!kept)
+            checkProgress("Clearing all", {"Deleting everything", "Deleting everything",
+                                           "Putting your password back in"});
+        main = Windows::find<Form1>();
         QVERIFY(main && main->isVisible());
         QCOMPARE(main->SetEntry(1)->text(), kept ? "Home" : "Set 1");
         if (kept || password.isEmpty())
