@@ -178,22 +178,20 @@ class TestClearing : public QObject {
 
     void clearAll_data() {
         QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("file"); // there is a data file
+        QTest::addColumn<QByteArray>("original"); // empty: there is no data file
         QTest::addColumn<bool>("kept"); // the file is in use by another copy: can't be replaced
-        QTest::newRow("no password") << "" << true << false;
-        QTest::newRow("password and clue") << "Secret" << true << false;
-        QTest::newRow("no data file") << "" << false << false;
-        QTest::newRow("in use by another copy") << "Secret" << true << true;
+        QByteArray secret = sets("Work", Work).replace("READ2=\r\n", "READ2=Secret\r\n");
+        secret.replace("READ3=\r\n", "READ3=my cat\r\n");
+        QTest::newRow("no password") << "" << sets("Work", Work) << false;
+        QTest::newRow("password and clue") << "Secret" << secret << false;
+        QTest::newRow("no data file") << "" << QByteArray() << false;
+        QTest::newRow("in use by another copy") << "Secret" << secret << true;
     }
     void clearAll() {
         QFETCH(QString, password);
-        QFETCH(bool, file);
+        QFETCH(QByteArray, original);
         QFETCH(bool, kept);
-        const QByteArray original =
-            file ? sets("Work", Work)
-                       .replace("READ2=\r\nREAD3=",
-                                "READ2=" + password.toUtf8() + "\r\nREAD3=my cat")
-                 : "";
+        const bool file = !original.isEmpty();
         folder->write(original);
         QVERIFY(file || QFile::remove(folder->dataFile()));
         QLockFile otherCopy(folder->dataFile() + ".lock");
