@@ -161,19 +161,11 @@ class TestProfileRoutines : public QObject {
     }
 
     void legacyFiles_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("before"); // what the key reads first
-        QTest::addColumn<QString>("value");  // then written
-        // The file afterwards: the original with its one occurrence of from replaced by to.
-        QTest::addColumn<QByteArray>("from");
-        QTest::addColumn<QByteArray>("to");
-        const auto row = [](const char* name, const char* file, const char* section,
-                            const char* key, const char* before, const char* value,
-                            const char* from, const char* to) {
-            QTest::newRow(name) << file << section << key << before << value << QByteArray(from)
-                                << QByteArray(to);
+        // file, section, key, what it reads, the value then written, and the file afterwards:
+        // the original with its one occurrence of "from" replaced by "to".
+        QTest::addColumn<QByteArrayList>("r");
+        const auto row = [](const char* name, auto... r) {
+            QTest::newRow(name) << QByteArrayList{r...};
         };
         row("BOM kept", "bom.tvr", "readone", "read2", "päss", "x",
             "\xef\xbb\xbf[readone]\r\nREAD2=päss\r\n", "\xef\xbb\xbf[readone]\r\nREAD2=x\r\n");
@@ -206,23 +198,18 @@ class TestProfileRoutines : public QObject {
     }
 
     void legacyFiles() {
-        QFETCH(QString, file);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, before);
-        QFETCH(QString, value);
-        QFETCH(QByteArray, from);
-        QFETCH(QByteArray, to);
-        const QByteArray original = legacy(file);
-        QCOMPARE(original.count(from), 1);
+        QFETCH(QByteArrayList, r);
+        const QString section = r[1], key = r[2];
+        const QByteArray original = legacy(r[0]);
+        QCOMPARE(original.count(r[5]), 1);
         TestFolder folder;
         folder.write(original);
         const mode_t mode = statOf(folder.dataFile()).st_mode;
-        QCOMPARE(ReadProfileValue(section, key, folder.dataFile()), before);
-        QVERIFY(WriteProfileValue(section, key, value, folder.dataFile()));
-        QCOMPARE(folder.bytes(), QByteArray(original).replace(from, to));
+        QCOMPARE(ReadProfileValue(section, key, folder.dataFile()), QString(r[3]));
+        QVERIFY(WriteProfileValue(section, key, r[4], folder.dataFile()));
+        QCOMPARE(folder.bytes(), QByteArray(original).replace(r[5], r[6]));
         QCOMPARE(statOf(folder.dataFile()).st_mode, mode); // an existing file keeps its mode
-        QCOMPARE(ReadProfileValue(section, key, folder.dataFile()), value);
+        QCOMPARE(ReadProfileValue(section, key, folder.dataFile()), QString(r[4]));
     }
 
     void garbage_data() {
