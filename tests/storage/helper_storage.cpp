@@ -21,9 +21,8 @@ int main(int argc, char** argv) {
         if (!WriteProfileValues(writes, file))
             return 1;
     }
-    for (int i = 0; mode == "keys" && i < 40; ++i) {
+    for (int i = 0; mode == "keys" && i < 40; ++i)
         if (!WriteProfileValue("Shared", arg + QString::number(i), QString::number(i), file))
             return 1;
-    }
     return 0;
 }

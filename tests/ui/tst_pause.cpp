@@ -2,7 +2,6 @@
 #include "storage/routines.h"
 #include "support/faketoolkit.h"
 
-#include <QTimer>
 #include <QtTest>
 
 class TestPause : public QObject {
