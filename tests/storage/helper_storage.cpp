@@ -2,13 +2,7 @@
 //   helper_storage loop <file> <first>   saves rounds first, first+1, ... of set "Loop" (the round
 //                                        in all 32 keys, over two sections) until killed
 //   helper_storage keys <file> <prefix>  writes keys prefix0 .. prefix39 one by one
-//   helper_storage hold <file>           takes the lock, prints "locked", waits to be killed
 #include "storage/profileroutines.h"
-
-#include <QLockFile>
-#include <QThread>
-
-#include <cstdio>
 
 using namespace ProfileRoutines;
 
@@ -27,15 +21,8 @@ int main(int argc, char** argv) {
         if (!WriteProfileValues(writes, file))
             return 1;
     }
-    for (int i = 0; mode == "keys" && i < 40; ++i) {
+    for (int i = 0; mode == "keys" && i < 40; ++i)
         if (!WriteProfileValue("Shared", arg + QString::number(i), QString::number(i), file))
             return 1;
-    }
-    QLockFile lock(file + ".lock");
-    if (mode == "hold" && lock.tryLock(1000)) {
-        std::puts("locked");
-        std::fflush(stdout);
-        QThread::sleep(30);
-    }
     return 0;
 }
