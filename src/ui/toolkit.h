@@ -5,7 +5,7 @@
 #include <QString>
 
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     // A modal box with one OK button and no icon.
@@ -38,7 +38,7 @@ public:
 
 // The real toolkit: QMessageBox, the wall clock, QEventLoop, QCoreApplication::exit.
 class QtToolkit : public Toolkit {
-public:
+  public:
     void notice(const QString& text, const QString& title) override;
     bool confirm(const QString& text, const QString& title) override;
     double clock() override;
@@ -47,6 +47,6 @@ public:
     bool ending() const override { return m_ending; }
     QString programFolder() const override;
 
-private:
+  private:
     bool m_ending = false;
 };

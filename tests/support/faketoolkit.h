@@ -9,7 +9,7 @@
 #include <functional>
 
 class FakeToolkit : public Toolkit {
-public:
+  public:
     struct Box {
         QString title;
         QString text;
@@ -54,7 +54,7 @@ public:
     bool ending() const override { return ended; }
     QString programFolder() const override { return m_folder; }
 
-private:
+  private:
     bool answer(const Box& box);
 
     struct Expected {
