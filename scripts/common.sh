@@ -16,6 +16,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
+# cmake --install and cpack: patchelf points the bundled libraries' run paths at the folder.
+PORTABLE_PACKAGES=(patchelf)
 
 # configure_and_build PRESET
 configure_and_build() {
