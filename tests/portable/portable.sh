@@ -83,7 +83,6 @@ if [ ! -f "$CACHED" ]; then
     rm -rf "$NEW"
     find "$CACHE" -maxdepth 1 -name 'root-*.tar' ! -path "$CACHED" -delete
 fi
-flock -u 9
 
 WORK=$(mktemp -d)
 R=$WORK/root
@@ -115,6 +114,7 @@ trap cleanup EXIT
 step "the root unpacked afresh from $(basename "$CACHED")"
 mkdir "$R"
 tar -C "$R" -xf "$CACHED"
+flock -u 9
 rm -rf "$SHOTS"
 mkdir -p "$SHOTS"
 : >"$LOG"
@@ -129,7 +129,11 @@ fail() {
     echo "FAILED: $*" >&2
     echo "--- program output:" >&2
     cat "$LOG" >&2
-    [ -n "${DISPLAY:-}" ] && import -window root "$SHOTS/failure.png" 2>/dev/null || true
+    if [ -n "${DISPLAY:-}" ]; then
+        echo "--- windows on the X server:" >&2
+        xwininfo -root -tree | grep '^ *0x' >&2
+        import -window root "$SHOTS/failure.png" 2>/dev/null
+    fi
     exit 1
 }
 
@@ -157,7 +161,9 @@ for file in "$R$FOLDER/Tallivor2" "$R$FOLDER"/lib/* "$R$FOLDER"/plugins/*/*; do
 done
 
 step "first start inside the root: splash, IMPORTANT notice, password screen"
-x_start
+# No window manager: a window mapped while one is still starting up can stay unmapped, and the
+# splash waits for its first paint. The end-to-end run covers a managed desktop.
+x_start --no-wm
 mkdir -m 700 "$R/tmp/runtime-user"
 chown "$USER_ID:$USER_ID" "$R/tmp/runtime-user"
 "${AS_USER[@]}" DISPLAY="$DISPLAY" QT_DEBUG_PLUGINS=1 "$FOLDER/Tallivor2" >>"$LOG" 2>&1 &
@@ -172,11 +178,10 @@ icons=$(xprop -id "$SPLASH" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]*\) x \1).*/
 import -window "$SPLASH" "$SHOTS/01-splash.png"
 NOTICE=$(window IMPORTANT 15)
 import -window "$NOTICE" "$SHOTS/02-important.png"
-timeout 5 xdotool windowactivate --sync "$NOTICE" >/dev/null 2>&1 ||
-    xdotool windowfocus --sync "$NOTICE"
+xdotool windowfocus --sync "$NOTICE"
 xdotool key Return
-PASSWORD=$(window "Password Screen")
-import -window "$PASSWORD" "$SHOTS/03-password-screen.png"
+SCREEN=$(window "Password Screen")
+import -window "$SCREEN" "$SHOTS/03-password-screen.png"
 
 DATA=$R$FOLDER/tallivor.tvr
 [ -f "$DATA" ] || fail "no tallivor.tvr beside the program"
