@@ -237,22 +237,19 @@ void Form1::saveSet() {
                                   PickAName);
         return;
     }
-    if (name.compare(StateSection, Qt::CaseInsensitive) == 0 ||
-        name.compare(NamesSection, Qt::CaseInsensitive) == 0) {
+    switch (clashOf(name, tag)) {
+    case Clash::Reserved:
         Toolkit::current().notice(
             QStringLiteral("That name is reserved. Type another name for the set in the top box!"),
             PickAName);
         return;
-    }
-    const QStringList stored = ProfileRoutines::ReadProfileValues(setNameKeys(), file);
-    for (int slot = 1; slot <= 5; ++slot) {
-        if (tag != slotTag(slot) &&
-            name.compare(stored.value(slot - 1), Qt::CaseInsensitive) == 0) {
-            Toolkit::current().notice(QStringLiteral("Another set already has that name. Type "
-                                                     "another name for the set in the top box!"),
-                                      PickAName);
-            return;
-        }
+    case Clash::AnotherSet:
+        Toolkit::current().notice(QStringLiteral("Another set already has that name. Type "
+                                                 "another name for the set in the top box!"),
+                                  PickAName);
+        return;
+    case Clash::None:
+        break;
     }
 
     QList<ProfileWrite> writes;
@@ -273,6 +270,20 @@ void Form1::saveSet() {
         return;
     }
     showSetNames();
+}
+
+Form1::Clash Form1::clashOf(const QString& name, const QString& tag) {
+    if (name.compare(StateSection, Qt::CaseInsensitive) == 0 ||
+        name.compare(NamesSection, Qt::CaseInsensitive) == 0)
+        return Clash::Reserved;
+    // What matters is the section: compared with the names stored, not with the menu.
+    const QStringList stored =
+        ProfileRoutines::ReadProfileValues(setNameKeys(), Toolkit::current().dataFile());
+    for (int slot = 1; slot <= 5; ++slot) {
+        if (tag != slotTag(slot) && name.compare(stored.value(slot - 1), Qt::CaseInsensitive) == 0)
+            return Clash::AnotherSet;
+    }
+    return Clash::None;
 }
 
 // Typing before a set is chosen would be lost when one is chosen: say so, but keep the text.

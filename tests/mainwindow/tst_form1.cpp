@@ -61,9 +61,15 @@ QStringList tail(int slot, const QString& name, const QStringList& menu, const Q
     return top + menu << file;
 }
 
-// Replaces the whole text of a box the way a user does: select all, then type over it.
+// Replaces the whole text of a box the way a user does: select all, then type over it, or
+// paste over it a text with line breaks (as copied from a terminal).
 void retype(QLineEdit* box, const QString& text) {
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    if (text.contains(QRegularExpression("[\r\n]"))) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        return;
+    }
     QTest::keyClicks(box, text.isEmpty() ? QStringLiteral("\b") : text);
 }
 
@@ -222,6 +228,9 @@ class TestForm1 : public QObject {
         QTest::newRow("an ampersand, shown as typed") << 3 << "Tom & Jerry";
         QTest::newRow("a default inside") << 4 << "Set 44";
         QTest::newRow("Bank") << 5 << "Bank";
+        // Line breaks are dropped: the name is what the box shows, not a reserved or taken one.
+        QTest::newRow("the set names' section, pasted over two lines") << 1 << "Ruduze\nVad Ovo";
+        QTest::newRow("another set's name, pasted over two lines") << 3 << "set\r\n2";
     }
     void saveAndRename() {
         QFETCH(int, slot);
@@ -232,8 +241,11 @@ class TestForm1 : public QObject {
         typed[28] = typed[29] = QString(); // stored as empty values
         for (int n = 1; n <= 28; ++n)
             QTest::keyClicks(s.w->Text(n), typed[n - 1]);
+        retype(s.w->Text(2), "Program\r\n 2\n");
         retype(s.w->Text(31), name);
+        name.remove('\r').remove('\n');
         s.w->asset1->trigger();
+        QCOMPARE(s.state().at(33 + slot), name); // the Sets menu as it shows
         // Renamed to the longest name, with the longest entries: a new section, the old one as
         // it was. The boxes stop at the longest text the data file gives back.
         const QString longest(749, 'x'), longName = QString(748, 'n') + "m";
