@@ -142,12 +142,12 @@ def key(name):
 
 
 def focus(title):
+    # --all: every condition must hold; by default xdotool lists windows matching any of them.
     wid = subprocess.run(["timeout", "10", "xdotool", "search", "--sync", "--all", "--onlyvisible",
                           "--pid", str(proc.pid), "--name", f"^{title}$"],
                          capture_output=True, text=True).stdout.split()
     if not wid:
         fail(f"no X window '{title}'")
-    # Activating the window that is active already would wait for a change that never comes.
     active = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True)
     if active.stdout.strip() != wid[0]:
         xdotool("windowactivate", "--sync", wid[0])
