@@ -15,7 +15,7 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
+BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev fonts-dejavu-core)
 
 # configure_and_build PRESET
 configure_and_build() {
