@@ -212,10 +212,9 @@ class TestForm1 : public QObject {
         QTest::newRow("a default followed by a blank") << 2 << "Set 1 ";
         QTest::newRow("an ampersand, shown as typed") << 3 << "Tom & Jerry";
         QTest::newRow("a default inside") << 4 << "Set 44";
-        QTest::newRow("Bank") << 5 << "Bank";
         // Line breaks are dropped: the name is what the box shows, not a reserved or taken one.
-        QTest::newRow("the set names' section, pasted over two lines") << 1 << "Ruduze\nVad Ovo";
-        QTest::newRow("another set's name, pasted over two lines") << 3 << "set\r\n2";
+        QTest::newRow("the set names' section, pasted over two lines") << 5 << "Ruduze\nVad Ovo";
+        QTest::newRow("another set's name, pasted over two lines") << 1 << "set\r\n2";
     }
     void saveAndRename() {
         QFETCH(int, slot);
@@ -256,39 +255,41 @@ class TestForm1 : public QObject {
         QTest::addColumn<QString>("entry"); // a menu entry, or "close" for the window's frame
         QTest::addColumn<QString>("name");  // typed into the top box of slot 1
         QTest::addColumn<QString>("box");   // empty: the program ends without a question
-        const QString another = " Type another name for the set in the top box!";
-        const QString typeName = "Pick a name|Type a name for the set in the top box!";
-        const QString reserved = "Pick a name|That name is reserved." + another;
-        const QString taken = "Pick a name|Another set already has that name." + another;
-        const QString save = "asset1", unsaved = "unsaved name";
-        QTest::newRow("its own default name") << save << "Set 1" << typeName;
-        QTest::newRow("default name of a renamed slot") << save << "Set 3" << typeName;
-        QTest::newRow("empty") << save << "" << typeName;
-        QTest::newRow("blanks only") << save << "   " << typeName;
-        QTest::newRow("READONE") << save << "READONE" << reserved;
-        QTest::newRow("ruduze vad ovo") << save << "ruduze vad ovo" << reserved;
-        QTest::newRow("another slot's name, other case") << save << "games" << taken;
-        QTest::newRow("another slot's default name, other case") << save << "set 2" << taken;
+        const auto row = [](const char* tag, const QString& name, const QString& box,
+                            const char* entry = "asset1") {
+            QTest::newRow(tag) << QString(entry) << name << box;
+        };
+        const QString pick = "Pick a name|",
+                      another = " Type another name for the set in the top box!";
+        const QString typeName = pick + "Type a name for the set in the top box!";
+        const QString reserved = pick + "That name is reserved." + another;
+        const QString taken = pick + "Another set already has that name." + another;
+        row("its own default name", "Set 1", typeName);
+        row("default name of a renamed slot", "Set 3", typeName);
+        row("empty", "", typeName);
+        row("blanks only", "   ", typeName);
+        row("READONE", "READONE", reserved);
+        row("ruduze vad ovo", "ruduze vad ovo", reserved);
+        row("another slot's name, other case", "games", taken);
+        row("another slot's default name, other case", "set 2", taken);
         // Room for a few of the set's keys, not for all: saved whole or not at all.
-        QTest::newRow("file-size limit")
-            << save << "Bank"
-            << "Tallivor II|The set could not be saved: the file %file couldn't be saved (File too "
-               "large)";
-        QTest::newRow("About") << "About" << unsaved
-                               << "About Tallivor II|Tallivor II 2.00. Store your names, "
-                                  "passwords, and registration numbers.";
-        QTest::newRow("others")
-            << "others" << unsaved
-            << "Website|Other software can be found at www.quorvex.example.  "
-               "The website MAY not be done by the time you visit, so check weekly";
-        QTest::newRow("website")
-            << "website" << unsaved
-            << "Website|Please visit Quorvex on the web at www.quorvex.example";
-        QTest::newRow("sugs")
-            << "sugs" << unsaved
-            << "Suggestions|Please send all suggestions to suggestions@quorvex.example";
-        QTest::newRow("Exit, the change-password screen open") << "Exit" << unsaved << QString();
-        QTest::newRow("closed by the frame") << "close" << unsaved << QString();
+        row("file-size limit", "Bank",
+            "Tallivor II|The set could not be saved: the file %file couldn't be saved (File too "
+            "large)");
+        row("About", "x",
+            "About Tallivor II|Tallivor II 2.00. Store your names, passwords, and "
+            "registration numbers.",
+            "About");
+        row("others", "x",
+            "Website|Other software can be found at www.quorvex.example.  The "
+            "website MAY not be done by the time you visit, so check weekly",
+            "others");
+        row("website", "x", "Website|Please visit Quorvex on the web at www.quorvex.example",
+            "website");
+        row("sugs", "x", "Suggestions|Please send all suggestions to suggestions@quorvex.example",
+            "sugs");
+        row("Exit, the change-password screen open", "x", {}, "Exit");
+        row("closed by the frame", "x", {}, "close");
     }
     void oneBoxAndNothingChanges() {
         QFETCH(QString, entry);
