@@ -13,7 +13,7 @@ Form5::Form5()
 
 void Form5::runSequence() {
     m_main = Windows::find<Form1>();
-    const QString slotTag = m_main ? m_main->Label1->text() : QString();
+    m_slotTag = m_main ? m_main->Label1->text() : QString();
 
     Label1->setText(QStringLiteral("Nullifying the names....."));
     for (int k = 1; k <= 15; ++k)
@@ -30,8 +30,9 @@ void Form5::runSequence() {
     Label1->setText(QStringLiteral("Resetting the name....."));
     clearKey(QStringLiteral("Name"));
     // The slot tag was read at the start: choosing another set meanwhile doesn't move the reset.
-    for (int slot = 1; slot <= 5; ++slot) {
-        if (slotTag == QStringLiteral("set %1").arg(slot))
+    // With keys left uncleared the slot keeps its name, so that what is left can still be found.
+    for (int slot = 1; slot <= 5 && m_cleared == 31; ++slot) {
+        if (m_slotTag == QStringLiteral("set %1").arg(slot))
             write(QStringLiteral("Ruduze Vad Ovo"), QStringLiteral("Name%1").arg(slot),
                   QStringLiteral("Set %1").arg(slot));
     }
@@ -52,20 +53,35 @@ void Form5::clearKey(const QString& key) {
     // The top box is read for every write: a set chosen or renamed meanwhile takes the rest.
     // A main window loaded afresh meanwhile has no set: its top box names no section to clear.
     const Form1* main = Windows::find<Form1>();
-    if (!main || main != m_main) {
-        if (m_failure.isEmpty())
-            m_failure = QStringLiteral("the main window was closed during the clear");
-        return;
+    if (!main || main != m_main)
+        return fail(QStringLiteral("the main window was closed during the clear"));
+    // Never into another set's section, or the program's own.
+    const QString section = main->Text(31)->text();
+    switch (Form1::clashOf(section, m_slotTag)) {
+    case Form1::Clash::Reserved:
+        return fail(QStringLiteral("the name in the top box, \"%1\", is the name of the "
+                                   "program's own data")
+                        .arg(section));
+    case Form1::Clash::AnotherSet:
+        return fail(
+            QStringLiteral("the name in the top box, \"%1\", belongs to another set").arg(section));
+    case Form1::Clash::None:
+        break;
     }
-    write(main->Text(31)->text(), key, QString());
+    if (write(section, key, QString()))
+        ++m_cleared;
 }
 
-void Form5::write(const QString& section, const QString& key, const QString& value) {
+bool Form5::write(const QString& section, const QString& key, const QString& value) {
     QString reason;
     if (ProfileRoutines::WriteProfileValues({{section, key, value}}, Toolkit::current().dataFile(),
                                             &reason))
-        return;
+        return true;
+    fail(reason.isEmpty() ? QStringLiteral("the data file could not be written") : reason);
+    return false;
+}
+
+void Form5::fail(const QString& reason) {
     if (m_failure.isEmpty())
-        m_failure =
-            reason.isEmpty() ? QStringLiteral("the data file could not be written") : reason;
+        m_failure = reason;
 }

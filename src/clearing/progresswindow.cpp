@@ -1,5 +1,6 @@
 #include "clearing/progresswindow.h"
 
+#include "ui/accessibility.h"
 #include "ui/icons.h"
 #include "ui/layout.h"
 #include "ui/sequencetimer.h"
@@ -12,6 +13,7 @@
 
 ProgressWindow::ProgressWindow(const QString& name, const QString& caption, int clientWidthTwips,
                                int labelWidthTwips) {
+    Accessibility::exposeAsWindow(this);
     setObjectName(name);
     setWindowTitle(caption);
     setWindowIcon(Icons::progress());

@@ -5,6 +5,7 @@
 #include "storage/profileroutines.h"
 #include "storage/routines.h"
 #include "ui/layout.h"
+#include "ui/textbox.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
 
@@ -83,14 +84,18 @@ void Form1::buildControls() {
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(Layout::rect(240, 0, 6015, 255));
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setAccessibleDescription(QStringLiteral("Status line"));
 
-    for (int n = 1; n <= 31; ++n) {
-        auto* box = new QLineEdit(central);
-        box->setObjectName(QStringLiteral("Text%1").arg(n));
-        // The longest value the data file gives back: nothing typed is cut unseen.
-        box->setMaxLength(ProfileRoutines::MaxValueLength);
-        m_text[n - 1] = box;
+    // Said to a screen reader in place of what a sighted user sees from the layout.
+    for (int entry = 1; entry <= 15; ++entry) {
+        m_text[2 * entry - 2] =
+            TextBox::create(central, QStringLiteral("Text%1").arg(2 * entry - 1),
+                            QStringLiteral("Entry %1 name").arg(entry));
+        m_text[2 * entry - 1] =
+            TextBox::create(central, QStringLiteral("Text%1").arg(2 * entry),
+                            QStringLiteral("Entry %1 serial number or password").arg(entry));
     }
+    m_text[30] = TextBox::create(central, QStringLiteral("Text31"), QStringLiteral("Set name"));
     for (int entry = 1; entry <= 15; ++entry) {
         const int top = 600 + 360 * (entry - 1);
         Text(2 * entry - 1)->setGeometry(Layout::rect(0, top, 2415, 285));
@@ -232,22 +237,19 @@ void Form1::saveSet() {
                                   PickAName);
         return;
     }
-    if (name.compare(StateSection, Qt::CaseInsensitive) == 0 ||
-        name.compare(NamesSection, Qt::CaseInsensitive) == 0) {
+    switch (clashOf(name, tag)) {
+    case Clash::Reserved:
         Toolkit::current().notice(
             QStringLiteral("That name is reserved. Type another name for the set in the top box!"),
             PickAName);
         return;
-    }
-    const QStringList stored = ProfileRoutines::ReadProfileValues(setNameKeys(), file);
-    for (int slot = 1; slot <= 5; ++slot) {
-        if (tag != slotTag(slot) &&
-            name.compare(stored.value(slot - 1), Qt::CaseInsensitive) == 0) {
-            Toolkit::current().notice(QStringLiteral("Another set already has that name. Type "
-                                                     "another name for the set in the top box!"),
-                                      PickAName);
-            return;
-        }
+    case Clash::AnotherSet:
+        Toolkit::current().notice(QStringLiteral("Another set already has that name. Type "
+                                                 "another name for the set in the top box!"),
+                                  PickAName);
+        return;
+    case Clash::None:
+        break;
     }
 
     QList<ProfileWrite> writes;
@@ -268,6 +270,20 @@ void Form1::saveSet() {
         return;
     }
     showSetNames();
+}
+
+Form1::Clash Form1::clashOf(const QString& name, const QString& tag) {
+    if (name.compare(StateSection, Qt::CaseInsensitive) == 0 ||
+        name.compare(NamesSection, Qt::CaseInsensitive) == 0)
+        return Clash::Reserved;
+    // What matters is the section: compared with the names stored, not with the menu.
+    const QStringList stored =
+        ProfileRoutines::ReadProfileValues(setNameKeys(), Toolkit::current().dataFile());
+    for (int slot = 1; slot <= 5; ++slot) {
+        if (tag != slotTag(slot) && name.compare(stored.value(slot - 1), Qt::CaseInsensitive) == 0)
+            return Clash::AnotherSet;
+    }
+    return Clash::None;
 }
 
 // Typing before a set is chosen would be lost when one is chosen: say so, but keep the text.

@@ -49,6 +49,12 @@ class Form1 : public QMainWindow {
     // The text of Text31 while no set is chosen.
     static const QString NoSetPhrase;
 
+    // Whether the data-file section of a set of that slot (its tag, "set 1" .. "set 5") and
+    // name would be the program's own (Reserved) or another slot's set (AnotherSet), as the data
+    // file names the sets now. Letter case makes no difference to a section name.
+    enum class Clash { None, Reserved, AnotherSet };
+    static Clash clashOf(const QString& name, const QString& slotTag);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -3,6 +3,7 @@
 #include "mainwindow/form1.h"
 #include "startup/form2.h"
 #include "storage/profileroutines.h"
+#include "ui/accessibility.h"
 #include "ui/layout.h"
 #include "ui/sequencetimer.h"
 #include "ui/toolkit.h"
@@ -44,6 +45,7 @@ QString readKey(const char* key) {
 } // namespace
 
 Form3::Form3() {
+    Accessibility::exposeAsWindow(this);
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Form3"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

@@ -2,7 +2,9 @@
 
 #include "mainwindow/form1.h"
 #include "storage/profileroutines.h"
+#include "ui/accessibility.h"
 #include "ui/layout.h"
+#include "ui/textbox.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
 
@@ -14,9 +16,6 @@
 
 namespace {
 const QString section = QStringLiteral("readone");
-
-// The longest value the data file reads back: a longer password could never be accepted.
-constexpr int maxBoxLength = ProfileRoutines::MaxValueLength;
 
 // Empties a text box on every click in it, whatever it holds.
 class EmptyOnClick : public QObject {
@@ -36,11 +35,10 @@ class EmptyOnClick : public QObject {
     }
 };
 
-QLineEdit* makeBox(QWidget* form, const char* name, const QRect& rect, QObject* emptier) {
-    auto* box = new QLineEdit(form);
-    box->setObjectName(QLatin1String(name));
+QLineEdit* makeBox(QWidget* form, const char* name, const QString& accessibleName,
+                   const QRect& rect, QObject* emptier) {
+    auto* box = TextBox::create(form, QLatin1String(name), accessibleName);
     box->setGeometry(rect);
-    box->setMaxLength(maxBoxLength);
     box->installEventFilter(emptier);
     return box;
 }
@@ -63,6 +61,7 @@ QString cluePrompt() {
 } // namespace
 
 PasswordScreen::PasswordScreen(const QString& name, int designLeft) {
+    Accessibility::exposeAsWindow(this);
     setObjectName(name);
     setWindowTitle(QStringLiteral("Password Screen"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -70,10 +69,12 @@ PasswordScreen::PasswordScreen(const QString& name, int designLeft) {
     setGeometry(Layout::rect(designLeft, 3435, 4680, 2805));
 
     auto* emptier = new EmptyOnClick(this);
-    Text1 = makeBox(this, "Text1", Layout::rect(120, 240, 4335, 375), emptier);
+    Text1 = makeBox(this, "Text1", QStringLiteral("Password"), Layout::rect(120, 240, 4335, 375),
+                    emptier);
     Text1->setEchoMode(QLineEdit::Password);
     Text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 36; }"));
-    Text2 = makeBox(this, "Text2", Layout::rect(120, 720, 4335, 375), emptier);
+    Text2 =
+        makeBox(this, "Text2", QStringLiteral("Clue"), Layout::rect(120, 720, 4335, 375), emptier);
     Text2->setText(cluePrompt());
     Text2->setCursorPosition(0); // the prompt reads from its start
     Command1 =

@@ -17,11 +17,20 @@ SequenceTimer::SequenceTimer(QWidget* window) : QTimer(window) {
 }
 
 bool SequenceTimer::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Paint && !m_started) {
-        m_started = true;
-        start();
-    }
+    if (event->type() == QEvent::Paint)
+        begin();
+    // A window shown while the window manager starts may stay unmapped, and is never painted:
+    // the sequence must not wait for a key press to get it painted.
+    if (event->type() == QEvent::Show && !m_started)
+        QTimer::singleShot(UnpaintedStartMs, this, &SequenceTimer::begin);
     return QTimer::eventFilter(watched, event);
+}
+
+void SequenceTimer::begin() {
+    if (m_started)
+        return;
+    m_started = true;
+    start();
 }
 
 void SequenceTimer::tick() {

@@ -1,5 +1,6 @@
 // Timer1 of the timed windows (splash and progress windows): a 1 ms timer that starts with the
-// window's first paint and whose first tick runs the window's sequence, exactly once.
+// window's first paint (or, unpainted, shortly after it was shown) and whose first tick runs the
+// window's sequence, exactly once.
 #pragma once
 
 #include <QTimer>
@@ -10,6 +11,9 @@ class SequenceTimer : public QTimer {
     Q_OBJECT
   public:
     explicit SequenceTimer(QWidget* window);
+
+    // How long after being shown an unpainted window starts its sequence anyway.
+    static constexpr int UnpaintedStartMs = 500;
 
     // True while the sequence runs.
     bool running() const { return m_running; }
@@ -26,6 +30,7 @@ class SequenceTimer : public QTimer {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void begin();
     void tick();
 
     bool m_started = false;

@@ -62,6 +62,8 @@ class TestClearing : public QObject {
     QStringList shown;   // at each pause: the label's text, if it is on screen
     QString title;       // the progress window's
     bool closable = false;
+    bool unpainted = false; // the progress window is never painted
+    int runs = 0;           // how often its sequence started
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (auto* label = qobject_cast<QLabel*>(watched); label && event->type() == QEvent::Paint)
@@ -81,6 +83,10 @@ class TestClearing : public QObject {
         if (!progress)
             return false;
         progress->Label1->installEventFilter(this);
+        // A window left unmapped by the window manager is never painted: it runs all the same.
+        progress->setUpdatesEnabled(!unpainted);
+        runs = 0;
+        connect(progress->Timer1, &SequenceTimer::sequence, this, [this] { ++runs; });
         tk->onWait = [this, during](double) {
             const QString text = progress ? progress->Label1->text() : "(gone)";
             const bool onScreen =
@@ -111,7 +117,7 @@ class TestClearing : public QObject {
         folder->write(sets("Work", Work));
         ProfileRoutines::SetLockTimeout(20); // for the data file in use by another copy
         painted = shown = QStringList();
-        closable = false;
+        closable = unpainted = false;
     }
     void cleanup() {
         Windows::unloadAll();
@@ -122,25 +128,38 @@ class TestClearing : public QObject {
     void clearCurrentSet_data() {
         QTest::addColumn<QString>("action"); // before the clear, or in its first pause
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("set 3") << "" << sets("Set 3", Cleared);
-        QTest::newRow("no set") << "no set" << sets("Work", Work, created(NoSet));
-        QTest::newRow("unsaved") << "type" << sets("Set 3", Work, created("WorkFresh"));
+        QTest::addColumn<QString>("failure"); // the reason reported
+        const QString own =
+            "the name in the top box, \"%1\", is the name of the program's own data";
+        const QString other = "the name in the top box, \"%1\", belongs to another set";
+        QTest::newRow("set 3") << "" << sets("Set 3", Cleared) << "";
+        QTest::newRow("no set") << "no set" << sets("Work", Work, created(NoSet)) << "";
+        QTest::newRow("unsaved") << "type" << sets("Set 3", Work, created("WorkFresh")) << "";
         QTest::newRow("top box changed")
             << "pause: type"
-            << sets("Set 3", NamesCleared, QStringList{"[WorkFresh]"} + empties("NUM") << "NAME=");
-        QTest::newRow("chosen again") << "pause: curset" << sets("Set 3", Cleared);
-        QTest::newRow("Exit") << "pause: Exit" << sets("Work", NamesCleared);
-        QTest::newRow("Clear All meanwhile") << "pause: all" << clearedAll("");
-        QTest::newRow("in use") << "in use" << sets("Work", Work);
+            << sets("Set 3", NamesCleared, QStringList{"[WorkFresh]"} + empties("NUM") << "NAME=")
+            << "";
+        QTest::newRow("top box names the set names")
+            << "name: ruduze vad ovo" << sets("Work", Work) << own.arg("ruduze vad ovo");
+        QTest::newRow("top box names readone")
+            << "name: READONE" << sets("Work", Work) << own.arg("READONE");
+        QTest::newRow("top box changed to another set's name")
+            << "pause: name: games" << sets("Work", NamesCleared) << other.arg("games");
+        QTest::newRow("chosen again") << "pause: curset" << sets("Set 3", Cleared) << "";
+        QTest::newRow("never painted") << "unpainted" << sets("Set 3", Cleared) << "";
+        QTest::newRow("Exit") << "pause: Exit" << sets("Work", NamesCleared) << "";
+        QTest::newRow("main window closed")
+            << "pause: close" << sets("Work", NamesCleared) << Closed;
+        QTest::newRow("Clear All meanwhile") << "pause: all" << clearedAll("") << Closed;
+        QTest::newRow("in use") << "in use" << sets("Work", Work) << "";
     }
     void clearCurrentSet() {
         QFETCH(QString, action);
         QFETCH(QByteArray, expected);
+        QFETCH(QString, failure); // besides what any write fails with
         const QPointer<Form1> before = Windows::show<Form1>();
         if (action != "no set")
             before->SetEntry(3)->trigger();
-        // The reason reported: a main window that is gone, or what any write fails with.
-        QString failure = action == "pause: all" ? Closed : "";
         QLockFile otherCopy(folder->dataFile() + ".lock");
         QVERIFY(action != "in use" || otherCopy.tryLock(0));
         QVERIFY(action != "in use" || !ProfileRoutines::WriteProfileValues(
@@ -148,6 +167,10 @@ class TestClearing : public QObject {
         const auto act = [&](const QString& what) {
             if (what == "type")
                 QTest::keyClicks(before->Text(31), "Fresh");
+            if (what.startsWith("name: "))
+                before->Text(31)->setText(what.mid(6));
+            if (what == "close")
+                QVERIFY(before->close());
             if (what == "Exit" || what == "curset" || what == "all")
                 what == "Exit" ? before->Exit->trigger() : ask(before, what == "all");
             QVERIFY(what != "curset" || Windows::find<Form5>() == progress); // no second run
@@ -155,6 +178,7 @@ class TestClearing : public QObject {
         };
         act(action);
         QVERIFY(!run(before, false, {}, false)); // Cancel: nothing opens
+        unpainted = action == "unpainted";
         QVERIFY(run(before, false, [&](int pause) {
             if (pause == 1 && before && action.startsWith("pause: "))
                 act(action.mid(7));
@@ -164,6 +188,7 @@ class TestClearing : public QObject {
         }));
         QCOMPARE(folder->bytes(), expected);
         QCOMPARE(shown.size(), tk->ended ? 1 : action == "pause: all" ? 6 : 3);
+        QCOMPARE(runs, 1);
         if (action.isEmpty())
             checkProgress("Clearing it out.",
                           {"Nullifying the names.....", "Nullifying the values.....",

@@ -264,7 +264,7 @@ x_start
 : >"$LOG"
 
 # ---------------------------------------------------------------------------------------------
-step "first start: titles, IMPORTANT notice, password and clue recorded"
+step "first start: titles, IMPORTANT notice, password pasted with a line break, clue typed"
 [ -e "$DATA" ] && fail "the folder is not empty"
 start_program
 expect_windows -t 10 Form3
@@ -280,7 +280,9 @@ key Return
 expect_windows "Password Screen"
 expect_icon "Password Screen" 32 64
 password_box
-type_text "$PASSWORD"
+# Pasted as a terminal copies it, with a line break at its end: the box keeps none.
+printf '%s\n' "$PASSWORD" | xclip -selection clipboard -i
+key ctrl+v
 clue_box
 type_text "$CLUE"
 shot password-screen "Password Screen"
@@ -332,7 +334,7 @@ expect_program_ends
 expect_file <<<"$SAVED"
 
 # ---------------------------------------------------------------------------------------------
-step "second start: password in other letter case accepted, saved set there"
+step "second start: the pasted password typed in other letter case is accepted, saved set there"
 start_program
 expect_windows -t 10 "Password Screen"
 password_box
