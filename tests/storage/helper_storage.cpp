@@ -1,28 +1,26 @@
-// Another copy of the program beside the data-file tests:
-//   helper_storage loop <file> <first>   saves rounds first, first+1, ... of set "Loop" (the round
-//                                        in all 32 keys, over two sections) until killed
-//   helper_storage keys <file> <prefix>  writes keys prefix0 .. prefix39 one by one
+// Another copy of the program beside the data-file tests: helper_storage <file> <name> <first>
+// saves rounds first, first+1, ... of its keys name0 .. name15, spread over two sections, until
+// killed. It ends with 3 when its last round is gone: another copy saved over it.
 #include "storage/profileroutines.h"
+
+#include <QThread>
 
 using namespace ProfileRoutines;
 
-int main(int argc, char** argv) {
-    if (argc < 3)
-        return 2;
-    const QByteArray mode = argv[1];
-    const QString file = QString::fromLocal8Bit(argv[2]);
-    const QString arg = QString::fromLocal8Bit(argc > 3 ? argv[3] : "");
+int main(int, char** argv) {
+    const QString file = QString::fromLocal8Bit(argv[1]), name = argv[2];
+    const long first = QByteArray(argv[3]).toLong();
     // Bounded, so a helper that is never killed still ends.
-    for (long round = arg.toLong(); mode == "loop" && round < arg.toLong() + 100000; ++round) {
+    for (long round = first; round < first + 100000; ++round) {
+        if (round > first && ReadProfileValue("Loop", name + "1", file).toLong() != round - 1)
+            return 3;
         QList<ProfileWrite> writes;
-        for (int k = 0; k < 32; ++k)
-            writes.append(
-                {k % 2 ? "Loop" : "Ruduze Vad Ovo", QString::number(k), QString::number(round)});
+        for (int k = 0; k < 16; ++k)
+            writes.append({k % 2 ? "Loop" : "Ruduze Vad Ovo", name + QString::number(k),
+                           QString::number(round)});
         if (!WriteProfileValues(writes, file))
             return 1;
+        // As a user saves, not back to back: the other copy gets the lock in between.
+        QThread::msleep(1);
     }
-    for (int i = 0; mode == "keys" && i < 40; ++i)
-        if (!WriteProfileValue("Shared", arg + QString::number(i), QString::number(i), file))
-            return 1;
-    return 0;
 }
