@@ -13,8 +13,6 @@ class FakeToolkit : public Toolkit {
     struct Box {
         QString title;
         QString text;
-        bool confirmation = false; // OK and Cancel
-        bool operator==(const Box&) const = default;
     };
 
     // Installs itself as the current toolkit; the destructor restores the Qt one.
@@ -25,13 +23,6 @@ class FakeToolkit : public Toolkit {
     void expectBox(const QString& title, const QString& text, bool ok = true);
     // Called as each box is shown, before it is answered: lets a test act "while it is open".
     std::function<void(const Box&)> onBox;
-
-    // Every box shown so far, in order.
-    QList<Box> boxes;
-    // Boxes that came without an expectation, or with another title or text.
-    QStringList unexpected;
-    // Expectations that no box answered yet.
-    int pendingAnswers() const { return static_cast<int>(m_script.size()); }
     // Empty when every box was expected and every expectation used; otherwise what went wrong.
     QString problems() const;
 
@@ -46,21 +37,20 @@ class FakeToolkit : public Toolkit {
     bool ended = false;
     int endCalls = 0;
 
-    void notice(const QString& text, const QString& title) override;
-    bool confirm(const QString& text, const QString& title) override;
+    void notice(const QString& text, const QString& title) override { answer({title, text}); }
+    bool confirm(const QString& text, const QString& title) override {
+        return answer({title, text});
+    }
     double clock() override { return now; }
     void waitForEvents(double untilClock) override;
-    void endProgram() override;
+    void endProgram() override { ended = true, ++endCalls; }
     bool ending() const override { return ended; }
     QString programFolder() const override { return m_folder; }
 
   private:
     bool answer(const Box& box);
 
-    struct Expected {
-        Box box;
-        bool ok;
-    };
-    QList<Expected> m_script;
+    QList<std::pair<Box, bool>> m_script; // expected boxes and their answers
+    QStringList m_unexpected;
     QString m_folder;
 };
