@@ -4,7 +4,7 @@
 # built against the system's Qt, and Tallivor2 unpacked from the .tar.gz, run alternately in
 # the same private X server after one warm-up start each.
 #
-#   scripts/startup-portable.sh [RUNS]     # RUNS start-ups of each program, 21 by default
+#   bench/startup-portable.sh [RUNS]     # RUNS start-ups of each program, 21 by default
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
