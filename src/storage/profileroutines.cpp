@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace ProfileRoutines {
 
@@ -85,6 +86,14 @@ bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QSt
         if (n <= 0)
             return fail();
         done += qsizetype(n);
+    }
+    // QSaveFile's commit ignores a failed sync: the new file must be on disk before it replaces
+    // the old one, or a crash could leave neither.
+    if (::fsync(out.handle()) != 0) {
+        setReason(reason, QStringLiteral("the file %1 couldn't be saved (%2)")
+                              .arg(QDir::toNativeSeparators(file), systemError(errno)));
+        out.cancelWriting();
+        return false;
     }
     if (!out.commit())
         return fail();
