@@ -12,7 +12,6 @@
 #include <QtWidgets>
 
 namespace {
-const QString Warning = "WARNING", Tallivor = "Tallivor II";
 const QString AskCurset = "Are you sure you want to clear the current set?";
 const QString AskAll = "Are you sure you want to DELETE EVERYTHING?";
 const QString Closed = "the main window was closed during the clear";
@@ -55,7 +54,7 @@ class TestClearing : public QObject {
         return false;
     }
     void ask(Form1* main, bool all) {
-        tk->expectBox(Warning, all ? AskAll : AskCurset);
+        tk->expectBox("WARNING", all ? AskAll : AskCurset);
         (all ? main->all : main->curset)->trigger();
     }
   private slots:
@@ -63,7 +62,7 @@ class TestClearing : public QObject {
         folder.emplace();
         tk.emplace(folder->path());
         folder->write(sets("Work", Work));
-        ProfileRoutines::SetLockTimeout(20); // for the data file in use by another copy
+        ProfileRoutines::SetLockTimeout(1); // for the data file in use by another copy
         painted.clear();
     }
     void cleanup() {
@@ -98,7 +97,7 @@ class TestClearing : public QObject {
         Toolkit::install(nullptr);
         (all ? main->all : main->curset)->trigger();
         Toolkit::install(&*tk);
-        QCOMPARE(seen, Warning + '|' + (all ? AskAll : AskCurset));
+        QCOMPARE(seen, "WARNING|" + (all ? AskAll : AskCurset));
         QVERIFY(!Windows::find<Form5>() && !Windows::find<Form6>() &&
                 Windows::find<Form1>() == main);
         QCOMPARE(folder->bytes(), sets("Work", Work));
@@ -180,7 +179,7 @@ class TestClearing : public QObject {
                 act(action.mid(7));
             // Expected only now: a Clear All run in this pause asks its question first.
             if (first && !failure.isEmpty())
-                tk->expectBox(Tallivor, failure.replace("%reason", reason));
+                tk->expectBox("Tallivor II", failure.replace("%reason", reason));
         };
         QVERIFY(QTest::qWaitFor([this] { return !progress || tk->ended; }, 10000));
         QCOMPARE(folder->bytes(), expected);
