@@ -88,7 +88,7 @@ bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QSt
         done += qsizetype(n);
     }
     // QSaveFile's commit ignores a failed sync: the new file must be on disk before it replaces
-    // the old one, or a crash could leave neither.
+    // the old one, or a crash just after could leave a cut file in its place.
     if (::fsync(out.handle()) != 0) {
         setReason(reason, QStringLiteral("the file %1 couldn't be saved (%2)")
                               .arg(QDir::toNativeSeparators(file), systemError(errno)));
