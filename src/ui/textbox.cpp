@@ -24,7 +24,7 @@ class NoLineBreaks : public QValidator {
         int removedBeforeCursor = 0;
         for (int i = 0; i < pos && i < input.size(); ++i)
             removedBeforeCursor += isLineBreak(input[i]) ? 1 : 0;
-        input = TextBox::withoutLineBreaks(input);
+        input.removeIf(isLineBreak);
         pos -= removedBeforeCursor;
         return Acceptable;
     }
@@ -33,11 +33,6 @@ class NoLineBreaks : public QValidator {
 } // namespace
 
 namespace TextBox {
-
-QString withoutLineBreaks(QString text) {
-    text.removeIf(isLineBreak);
-    return text;
-}
 
 QLineEdit* create(QWidget* parent, const QString& objectName, const QString& accessibleName) {
     auto* box = new QLineEdit(parent);

@@ -14,7 +14,4 @@ namespace TextBox {
 // the longest value the data file gives back. accessibleName says what the box is for.
 QLineEdit* create(QWidget* parent, const QString& objectName, const QString& accessibleName);
 
-// The text without line breaks.
-QString withoutLineBreaks(QString text);
-
 } // namespace TextBox
