@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reads the real Tallivor2 through the accessibility bus (AT-SPI), as a screen reader such as
 # Orca does, in a private X server (Xvfb + openbox) and a private D-Bus session: the windows'
-# roles and names, the names of the password screen's and the main window's boxes, a password
-# box that gives no text, and the steps of Clear Current Set heard as they change.
+# roles and names, the names of both password screens' and the main window's controls, a
+# password box that gives no text, the menus with their access letters, and the steps of both
+# clearing commands heard as they change.
 #
 #   tests/e2e/accessibility.sh            # uses build/release/src/Tallivor2, building it if missing
 #   TALLIVOR2=/path/to/Tallivor2 tests/e2e/accessibility.sh

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads the running Tallivor2 through AT-SPI, as a screen reader such as Orca does: the window
-roles and names, the boxes' names, that the password box gives no text, and the progress steps
-of Clear Current Set heard as name changes. It types and clicks with xdotool.
+roles and names, the boxes' names on both password screens, that the password box gives no text,
+the menus with their access letters, and the progress steps of both clearing commands heard as
+name changes. It types and clicks with xdotool.
 
     atspi_check.py PROGRAM     # PROGRAM in an empty folder; run inside dbus-run-session, with
                                # DISPLAY on an X server that has a window manager
@@ -23,11 +24,19 @@ MAIN = "Tallivor II "  # the main window's caption ends in a blank
 PASSWORD = "Secret7"
 CLUE_PROMPT = "Type something that will make you remember your password"
 STEPS = ["Nullifying the names.....", "Nullifying the values.....", "Resetting the name....."]
+ALL_STEPS = ["Deleting everything", "Putting your password back in"]
+PASSWORD_SCREEN = [("password text", "Password"), ("text", "Clue"), ("push button", "Enter"),
+                   ("push button", "I forgot my password")]
+# Each menu as "name access-key: entries", a greyed entry marked with "-".
+MENUS = ["File Alt+F: About, Exit", "Sets Alt+S: Set 1, Set 2, Set 3, Set 4, Set 5",
+         "Save Alt+S: save set-", "Reset Alt+R: Clear Current Set, Clear All",
+         "Password Alt+P: Change Password", "Other Alt+O: Other software, Website, Suggestions"]
 
 proc = None
 log = tempfile.TemporaryFile(mode="w+")  # the program's output
 step = ""
 heard = []  # (role, new name, the window it is in) of each accessible-name change
+focused = []  # the name of each control as it gains the focus
 
 
 def say(text):
@@ -119,6 +128,18 @@ def controls(frame):
             if c.get_state_set().contains(Atspi.StateType.FOCUSABLE)]
 
 
+def menus(frame):
+    bar = next(c for c in descendants(frame) if c.get_role_name() == "menu bar")
+    out = []
+    for top in (bar.get_child_at_index(i) for i in range(bar.get_child_count())):
+        entries = [c.get_name() + ("" if c.get_state_set().contains(Atspi.StateType.ENABLED)
+                                   else "-")
+                   for c in descendants(top) if c.get_role_name() == "menu item"]
+        out.append(f"{top.get_name()} {Atspi.Action.get_key_binding(top, 0)}: "
+                   + ", ".join(entries))
+    return out
+
+
 def text_of(node):
     return Atspi.Text.get_text(node, 0, -1) if "Text" in node.get_interfaces() else None
 
@@ -161,6 +182,40 @@ def click(node):
     time.sleep(0.2)
 
 
+def important_notice():
+    notice = window("alert", "IMPORTANT", 15)
+    said = [c.get_name() for c in descendants(notice) if c.get_role_name() == "label"]
+    check("If you don't want to password this program, leave the box blank and click "
+          "enter." in said, f"the IMPORTANT notice reads {said}")
+    focus("IMPORTANT")
+    key("Return")
+
+
+def clearing(entry_downs, title, steps):
+    """Chooses a Reset menu entry, answers its question with OK, and checks what was heard
+    from its progress window while it was up."""
+    focus(MAIN)
+    key("alt+r")
+    # What a screen reader announces as the menu opens: its first item, focused.
+    item = child(window("frame", MAIN), "menu item", "Clear Current Set")
+    check(item is not None, "no menu item 'Clear Current Set'")
+    wait("'Clear Current Set' focused",
+         lambda: item.get_state_set().contains(Atspi.StateType.FOCUSED), 5)
+    for _ in range(entry_downs):
+        key("Down")
+    key("Return")
+    window("alert", "WARNING", 5)
+    focus("WARNING")
+    del heard[:]
+    key("Return")
+    window("frame", title, 5)
+    gone(title, 10)
+    window("frame", MAIN)
+    got = [name for role, name, frame in heard if role == "label" and frame == title]
+    check(got[:len(steps)] == steps, f"heard {got} from the progress window, expected {steps} "
+          f"first (every name change: {heard})")
+
+
 def on_name_change(event):
     try:
         source = event.source
@@ -174,6 +229,14 @@ def on_name_change(event):
         pass  # the window went meanwhile
 
 
+def on_focus(event):
+    try:
+        if event.detail1:
+            focused.append(event.source.get_name())
+    except GLib.Error:
+        pass
+
+
 def check(condition, message):
     if not condition:
         fail(message)
@@ -183,25 +246,20 @@ def main():
     global proc
     listener = Atspi.EventListener.new(on_name_change)
     listener.register("object:property-change:accessible-name")
+    focus_listener = Atspi.EventListener.new(on_focus)
+    focus_listener.register("object:state-changed:focused")
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                QT_ACCESSIBILITY="1")
     proc = subprocess.Popen([PROGRAM], env=env, cwd="/", stdout=log, stderr=log)
     try:
         say("first start: the splash and the IMPORTANT notice")
         window("frame", "Form3")
-        notice = window("alert", "IMPORTANT", 15)
-        said = [c.get_name() for c in descendants(notice) if c.get_role_name() == "label"]
-        check("If you don't want to password this program, leave the box blank and click "
-              "enter." in said, f"the IMPORTANT notice reads {said}")
-        focus("IMPORTANT")
-        key("Return")
+        important_notice()
 
         say("the password screen: its boxes and buttons, and a password typed")
         screen = window("frame", "Password Screen")
         got = controls(screen)
-        want = [("password text", "Password"), ("text", "Clue"), ("push button", "Enter"),
-                ("push button", "I forgot my password")]
-        check(got == want, f"the password screen's controls are {got}, expected {want}")
+        check(got == PASSWORD_SCREEN, f"the password screen's controls are {got}")
         password = child(screen, "password text", "Password")
         clue = child(screen, "text", "Clue")
         wait("focus in the password box",
@@ -217,7 +275,7 @@ def main():
         check(text_of(password) == "", f"the password box gives {text_of(password)!r}")
         click(child(screen, "push button", "Enter"))
 
-        say("the main window: the 31 boxes and the status line")
+        say("the main window: the 31 boxes, the status line and the menus")
         main_frame = window("frame", MAIN)
         wait("the password in the data file", lambda: os.path.exists(DATA) and
              f"READ2={PASSWORD}" in open(DATA, encoding="utf-8").read(), 5)
@@ -230,26 +288,31 @@ def main():
         check(len(status) == 1 and status[0].get_role_name() == "label",
               "no label described as the status line")
 
-        say("Clear Current Set: the steps heard while its window is up")
+        got = menus(main_frame)
+        check(got == MENUS, f"the menus are {got}, expected {MENUS}")
+        # Tab: entry by entry, name then number; the top box is disabled until a set is chosen.
         focus(MAIN)
-        key("alt+r")
-        # What a screen reader announces as the menu opens: its first item, focused.
-        item = child(main_frame, "menu item", "Clear Current Set")
-        check(item is not None, "no menu item 'Clear Current Set'")
-        wait("'Clear Current Set' focused",
-             lambda: item.get_state_set().contains(Atspi.StateType.FOCUSED), 5)
+        click(child(main_frame, "text", "Entry 1 name"))
+        del focused[:]
+        xdotool("key", "--delay", "50", *["Tab"] * 30)
+        wait("30 moves of the focus", lambda: len(focused) >= 30, 10)
+        check(focused[:30] == [name for _, name in want[1:30]] + [want[0][1]],
+              f"Tab moved the focus through {focused}")
+
+        say("Change Password: the same boxes and buttons; closed by its frame")
+        focus(MAIN)
+        key("alt+p")
         key("Return")
-        window("alert", "WARNING", 5)
-        focus("WARNING")
-        del heard[:]
-        key("Return")
-        window("frame", "Clearing it out.", 5)
-        gone("Clearing it out.", 10)
-        window("frame", MAIN)
-        steps = [name for role, name, frame in heard
-                 if role == "label" and frame == "Clearing it out."]
-        check(steps[:3] == STEPS, f"heard {steps} from the progress window, expected {STEPS} "
-              f"first (every name change: {heard})")
+        important_notice()
+        got = controls(window("frame", "Password Screen"))
+        check(got == PASSWORD_SCREEN, f"the change-password screen's controls are {got}")
+        focus("Password Screen")
+        key("alt+F4")
+        gone("Password Screen", 5)
+
+        say("Clear Current Set and Clear All: the steps heard while their windows are up")
+        clearing(0, "Clearing it out.", STEPS)
+        clearing(1, "Clearing all", ALL_STEPS)
         print("atspi_check: all steps passed", flush=True)
     finally:
         if proc.poll() is None:

@@ -295,6 +295,12 @@ readone${TAB}READ3=$CLUE
 $(default_names)
 EOF
 expect_icon "$MAIN" 32 64
+# A minimize button and no maximize button, in the Motif hints the window manager reads:
+# functions (minimize 0x08, maximize 0x10) and decorations (minimize 0x20, maximize 0x40).
+IFS=', ' read -r _ FUNCTIONS DECORATIONS _ < <(xprop -id "$(window "$MAIN")" _MOTIF_WM_HINTS |
+    sed 's/.*= //')
+(((FUNCTIONS & 0x18) == 0x08 && (DECORATIONS & 0x60) == 0x20)) ||
+    fail "the main window's buttons: Motif functions $FUNCTIONS, decorations $DECORATIONS"
 shot main-window-no-set "$MAIN"
 
 # ---------------------------------------------------------------------------------------------
