@@ -15,7 +15,7 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake g++ make qt6-base-dev qt6-base-private-dev fonts-dejavu-core)
+BUILD_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
 # cmake --install and cpack: patchelf points the bundled libraries' run paths at the folder.
 PORTABLE_PACKAGES=(patchelf)
 

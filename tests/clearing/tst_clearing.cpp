@@ -5,7 +5,6 @@
 #include "mainwindow/form1.h"
 #include "storage/profileroutines.h"
 #include "support/faketoolkit.h"
-#include "support/testfolder.h"
 #include "ui/windows.h"
 
 #include <QtTest>
@@ -43,7 +42,6 @@ const QByteArray ClearedAll =
 
 class TestClearing : public QObject {
     Q_OBJECT
-    std::optional<TestFolder> folder;
     std::optional<FakeToolkit> tk;
     QPointer<ProgressWindow> progress;
     QStringList painted; // the progress label's texts as painted
@@ -54,21 +52,17 @@ class TestClearing : public QObject {
         return false;
     }
     void ask(Form1* main, bool all) {
-        tk->expectBox("WARNING", all ? AskAll : AskCurset);
+        tk->expect("WARNING|" + (all ? AskAll : AskCurset));
         (all ? main->all : main->curset)->trigger();
     }
   private slots:
     void init() {
-        folder.emplace();
-        tk.emplace(folder->path());
-        folder->write(sets("Work", Work));
+        tk.emplace();
+        tk->write(sets("Work", Work));
         ProfileRoutines::SetLockTimeout(1); // for the data file in use by another copy
         painted.clear();
     }
-    void cleanup() {
-        Windows::unloadAll();
-        QVERIFY2(tk->problems().isEmpty(), qPrintable(tk->problems()));
-    }
+    void cleanup() { tk.reset(); }
 
     // With the real message boxes: Escape, the frame's close button, or no answer at all (the
     // program's end hides every window) is Cancel.
@@ -84,7 +78,6 @@ class TestClearing : public QObject {
         QFETCH(bool, all);
         QFETCH(QString, how);
         Form1* main = Windows::show<Form1>();
-        const bool beside = QFile::exists(QtToolkit().dataFile()); // the real toolkit's file
         QString seen;
         QTimer::singleShot(0, this, [&] { // armed before the box, which blocks until answered
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -100,12 +93,11 @@ class TestClearing : public QObject {
         QCOMPARE(seen, "WARNING|" + (all ? AskAll : AskCurset));
         QVERIFY(!Windows::find<Form5>() && !Windows::find<Form6>() &&
                 Windows::find<Form1>() == main);
-        QCOMPARE(folder->bytes(), sets("Work", Work));
-        QCOMPARE(QFile::exists(QtToolkit().dataFile()), beside);
+        QCOMPARE(tk->bytes(), sets("Work", Work));
     }
 
     // Either command, with something done before it or in its first pause: the file it leaves,
-    // its report ("%reason": why the file in use by another copy can't be written), and the main
+    // its report ("%file": the data file, in use by another copy), and the main
     // window loaded afresh unless the program ended.
     void clear_data() {
         QTest::addColumn<bool>("all");
@@ -126,26 +118,23 @@ class TestClearing : public QObject {
         row("top box names the set names", false, "name: ruduze vad ovo", sets("Work", Work),
             where.arg("ruduze vad ovo") + "is the name of the program's own data");
         row("chosen again", false, "pause: curset", sets("Set 3", Cleared));
-        row("never painted", false, "unpainted", sets("Set 3", Cleared));
         row("main window closed", false, "pause: close", sets("Work", NamesCleared), set + Closed);
         row("Clear All meanwhile", false, "pause: all", ClearedAll, set + Closed);
-        row("in use", false, "in use", sets("Work", Work), set + "%reason");
+        const QString inUse = "the data file %file is in use by another program";
+        row("in use", false, "in use", sets("Work", Work), set + inUse);
         row("all", true, "", ClearedAll);
-        row("all: in use", true, "in use", sets("Work", Work), "Nothing was deleted: %reason");
+        row("all: in use", true, "in use", sets("Work", Work), "Nothing was deleted: " + inUse);
     }
     void clear() {
         QFETCH(bool, all);
         QFETCH(QString, action);
         QFETCH(QByteArray, expected);
         QFETCH(QString, failure);
-        const QByteArray original = folder->bytes();
+        const QByteArray original = tk->bytes();
         const QPointer<Form1> before = Windows::show<Form1>();
         before->SetEntry(3)->trigger();
-        QLockFile otherCopy(folder->dataFile() + ".lock");
-        QString reason;
+        QLockFile otherCopy(tk->dataFile() + ".lock");
         QVERIFY(action != "in use" || otherCopy.tryLock(0));
-        QVERIFY(action != "in use" || !ProfileRoutines::WriteProfileValues(
-                                          {{"Work", "name1", ""}}, folder->dataFile(), &reason));
         const auto act = [&](const QString& what) {
             if (what.contains("set 5"))
                 before->SetEntry(5)->trigger();
@@ -166,23 +155,21 @@ class TestClearing : public QObject {
             all ? static_cast<ProgressWindow*>(Windows::find<Form6>()) : Windows::find<Form5>();
         QVERIFY(progress);
         progress->Label1->installEventFilter(this);
-        // A window left unmapped by the window manager is never painted: it runs all the same.
-        progress->setUpdatesEnabled(action != "unpainted");
         QList<QByteArray> atPauses;
         tk->onWait = [&](double) {
             const bool first = tk->waits.size() == 1;
             QVERIFY2(!progress || !progress->close(), "closed in mid-run");
             QTest::qWait(2); // real time passes too, as with the real clock: timers come due
-            atPauses << folder->bytes();
+            atPauses << tk->bytes();
             QVERIFY(!all || !Windows::find<Form1>()); // nothing to edit while all goes
             if (first && before && action.startsWith("pause: "))
                 act(action.mid(7));
             // Expected only now: a Clear All run in this pause asks its question first.
             if (first && !failure.isEmpty())
-                tk->expectBox("Tallivor II", failure.replace("%reason", reason));
+                tk->expect("Tallivor II|" + failure.replace("%file", tk->dataFile()));
         };
         QVERIFY(QTest::qWaitFor([this] { return !progress || tk->ended; }, 10000));
-        QCOMPARE(folder->bytes(), expected);
+        QCOMPARE(tk->bytes(), expected);
         // Clear All: nothing is gone before the first pause, and the password is never gone.
         const QByteArray during = expected == original ? original : "[readone]\r\nREAD2=Secret\r\n";
         QVERIFY(!all || atPauses == (QList<QByteArray>{original, during, during}));

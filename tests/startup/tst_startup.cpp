@@ -4,17 +4,13 @@
 #include "startup/form2.h"
 #include "startup/form3.h"
 #include "startup/form4.h"
-#include "storage/profileroutines.h"
 #include "support/faketoolkit.h"
-#include "support/testfolder.h"
 #include "ui/windows.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-#include <csignal>
 #include <optional>
-#include <sys/resource.h>
 
 namespace {
 // Data-file bytes: the readone section with these lines, each ended with CRLF as new files are.
@@ -28,49 +24,20 @@ QByteArray saved(const QByteArray& password, const QByteArray& clue) {
 }
 const QByteArray marker = readone({"READ2=2"});
 
-// This process may write files of at most that many bytes: what a longer write of file says.
-QString fileLimit(rlim_t bytes, const QString& file = {}) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit room{bytes, RLIM_INFINITY};
-    setrlimit(RLIMIT_FSIZE, &room);
-    QString reason;
-    if (!file.isEmpty())
-        ProfileRoutines::WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, file,
-                                            &reason);
-    return reason;
-}
-
-// Types into the box after a click, which must empty it. Key by key, as QTest::keyClicks can't
-// type non-ASCII letters; "paste:" and "drop:" bring the rest in as a terminal's copy or a drag
-// would, line breaks and all.
+// Types into the box after a click, which must empty it.
 void retype(QLineEdit* box, const QString& typed) {
     QTest::mouseClick(box, Qt::LeftButton);
-    QMimeData mime;
-    mime.setText(typed.section(':', 1));
-    QGuiApplication::clipboard()->setText(mime.text());
-    QDragEnterEvent enter(box->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QDropEvent drop(box->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    if (typed.startsWith("paste:"))
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    else if (typed.startsWith("drop:"))
-        QApplication::sendEvent(box, &enter), QApplication::sendEvent(box, &drop);
-    else
-        for (const QChar c : typed)
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
+    type(box, typed);
 }
 } // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
-    std::optional<TestFolder> folder; // one start of the program in a folder of its own
-    std::optional<FakeToolkit> toolkit;
+    std::optional<FakeToolkit> toolkit; // one start of the program in a folder of its own
 
   private slots:
-    void init() { toolkit.reset(), folder.emplace(), toolkit.emplace(folder->path()); }
-    void cleanup() { // every box expected, every expectation used
-        Windows::unloadAll();
-        QVERIFY2(toolkit->problems().isEmpty(), qPrintable(toolkit->problems()));
-    }
+    void init() { toolkit.emplace(); }
+    void cleanup() { toolkit.reset(); }
 
     // One start with the data file `before`. "start:W": the splash runs and leaves window W open
     // ("none": the program ended); it may be closed from outside in its pauses (closeAt 2-7) or
@@ -97,9 +64,10 @@ class TestStartup : public QObject {
             row(name, "start:Form2 check", file, typed, {},
                 accepted ? "" : "Sorry|Sorry, wrong password");
         };
-        const QString unstored = "Tallivor II|The password could not be stored: %reason";
+        const QString unstored = "Tallivor II|The password could not be stored: the file %file "
+                                 "couldn't be saved (File too large)";
         const QByteArray old = saved("old", "old clue");
-        const QString k760 = "paste:" + QString(760, u'k'); // the boxes keep 749: what reads back
+        const QString k760(760, u'k'); // the boxes keep 749: what reads back
         const QByteArray k749(749, 'k');
         row("start: read1 with a blank, a password: the marker overwrites it", "start:Form2",
             readone({"READ2=Secret", "READ3=cat", "READ1=1 "}), {}, {}, {},
@@ -109,8 +77,8 @@ class TestStartup : public QObject {
         row("start: closed after the marker", "start:none", {}, {}, {}, {}, marker, 7);
         row("start: closed at the notice", "start:Form2", {}, {}, {}, {}, marker, 8);
         row("set: blanks kept", "Form2", marker, " pA s ", " c ", {}, saved(" pA s ", " c "));
-        row("set: pasted and dropped with line breaks", "Form2", marker, "paste:pw1\n",
-            "drop:\r\nmy\u2028cat\u2029\u0085", {}, saved("pw1", "mycat"));
+        row("set: pasted with line breaks", "Form2", marker, "pw1\n", "\r\nmy\u2028cat\u2029\u0085",
+            {}, saved("pw1", "mycat"));
         row("set: no password, clue typed", "Form2", marker, "", "c", {}, saved("", "No Password"));
         row("set: 749 characters at most", "Form2", marker, k760, k760, {}, saved(k749, k749));
         row("set: too large with the clue", "Form2", marker, k760, k760, unstored);
@@ -118,7 +86,7 @@ class TestStartup : public QObject {
             "Reminder|Type something that will make you remember your password");
         row("set: forgot", "Form2", readone({"READ2=2", "READ3= my cat "}), "", {},
             "Clue|The clue you left for yourself was:  my cat ");
-        check("check: pasted, line break, other case", "Ärger", "paste:äRGER\r\n", true);
+        check("check: pasted, line break, other case", "Ärger", "äRGER\r\n", true);
         check("check: no case folding of ß", "Grüße", "GRÜSSE", false);
         check("check: prefix", "Secret", "Secre", false);
         check("check: trailing blank typed", "Secret", "Secret ", false);
@@ -137,10 +105,10 @@ class TestStartup : public QObject {
         QFETCH(QByteArray, after);
         QFETCH(int, closeAt);
         if (!before.isNull())
-            folder->write(before);
+            toolkit->write(before);
         const auto important = [this] {
-            toolkit->expectBox("IMPORTANT", "If you don't want to password this program, leave "
-                                            "the box blank and click enter.");
+            toolkit->expect("IMPORTANT|If you don't want to password this program, leave the box "
+                            "blank and click enter.");
         };
         if (how == "start:Form2" || !how.startsWith("start"))
             important();
@@ -159,11 +127,11 @@ class TestStartup : public QObject {
                     Windows::loadedCount() == 1);
             seen << QStringList{QString::number(toolkit->waits.last() - 36000),
                                 splash->Label1->text(), splash->Label2->text(),
-                                splash->Label3->text(), folder->bytes() == after ? "marker" : ""}
+                                splash->Label3->text(), toolkit->bytes() == after ? "marker" : ""}
                         .join('/');
             next();
         };
-        toolkit->onBox = [&](const FakeToolkit::Box&) { next(); };
+        toolkit->onBox = [&] { next(); };
         QVERIFY(QTest::qWaitFor([&] { return !splash; }));
         // At the end of each pause (the last one 2 s): the time, the titles, the marker.
         const QStringList titles =
@@ -201,15 +169,13 @@ class TestStartup : public QObject {
                 QVERIFY(QTest::qWaitFor([&] { return w && w->isActiveWindow(); }));
             }
             // Room for the password alone, not for its clue too.
-            const QString reason =
-                box.startsWith("Tallivor II|") ? fileLimit(1000, toolkit->dataFile()) : QString();
+            limitFileSize(box.startsWith("Tallivor II|") ? 1000 : RLIM_INFINITY);
             if (box.contains('|'))
-                toolkit->expectBox(box.section('|', 0, 0),
-                                   box.section('|', 1).replace("%reason", reason));
+                toolkit->expect(QString(box).replace("%file", toolkit->dataFile()));
             box == "close" ? (void)w->close()
                            : QTest::mouseClick(box.startsWith("Clue|") ? w->Command2 : w->Command1,
                                                Qt::LeftButton);
-            fileLimit(RLIM_INFINITY);
+            limitFileSize(RLIM_INFINITY);
             const bool opened = box.isEmpty() || box == "close"; // the main window
             QCOMPARE(w && w->isVisible(), !opened);
             QCOMPARE(Windows::find<Form1>() != nullptr, opened || how == "changep");
@@ -221,7 +187,7 @@ class TestStartup : public QObject {
                 QCOMPARE(Windows::find<Form4>()->Text1->text(), QString());
             }
         }
-        QCOMPARE(folder->bytes(), after.isNull() ? before : after);
+        QCOMPARE(toolkit->bytes(), after.isNull() ? before : after);
         QCOMPARE(toolkit->endCalls, closeAt || box.startsWith("Sorry") ? 1 : 0);
     }
 };

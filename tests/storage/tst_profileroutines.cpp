@@ -1,12 +1,11 @@
 // The data file down to its bytes: random round trips, files of the earlier Windows version,
 // garbage, failed writes, and other processes writing and dying while this one reads.
 #include "storage/profileroutines.h"
-#include "support/testfolder.h"
+#include "storage/routines.h"
+#include "support/faketoolkit.h"
 
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,7 +66,7 @@ class TestProfileRoutines : public QObject {
             return c == 0 ? s.toUpper() : c == 1 ? s.toLower() : s;
         };
         const char* starts[] = {"crlf.tvr", "mixed.tvr", "cp1252.tvr", "duplicates.tvr"};
-        TestFolder folder;
+        FakeToolkit folder; // a program folder of its own
         folder.write(seed % 5 ? legacy(starts[seed % 5 - 1]) : QByteArray());
         QList<ProfileWrite> history;
         for (int round = 0; round < 50; ++round) {
@@ -99,7 +98,7 @@ class TestProfileRoutines : public QObject {
     }
 
     void newFile() {
-        TestFolder folder;
+        FakeToolkit folder;                      // a program folder of its own
         QFile lock(folder.dataFile() + ".lock"); // of a process that no longer runs: taken over
         QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         lock.write("999999999\ntallivor\n" + QSysInfo::machineHostName().toUtf8() + "\n");
@@ -112,7 +111,7 @@ class TestProfileRoutines : public QObject {
         // It holds passwords; and no lock or temporary file is left beside it.
         QCOMPARE(QFile::permissions(folder.dataFile()),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-        QCOMPARE(entries(folder.path()), QStringList{"tallivor.tvr"});
+        QCOMPARE(entries(folder.programFolder()), QStringList{"tallivor.tvr"});
     }
 
     void existingFiles_data() {
@@ -152,7 +151,7 @@ class TestProfileRoutines : public QObject {
 
     void existingFiles() {
         QFETCH(QByteArrayList, r);
-        TestFolder folder;
+        FakeToolkit folder; // a program folder of its own
         folder.write(r[0]);
         const QFile::Permissions mode = QFile::permissions(folder.dataFile());
         QCOMPARE(ReadProfileValue(r[1], r[2], folder.dataFile()), QString(r[3]));
@@ -177,22 +176,22 @@ class TestProfileRoutines : public QObject {
         const QByteArray kind = QTest::currentDataTag();
         if (kind == "rename" && getuid() != 0)
             QSKIP("needs root, to write as another user");
-        TestFolder folder;
+        FakeToolkit folder; // a program folder of its own
         const QString file = folder.dataFile();
         if (kind == "directory")
             QVERIFY(QDir().mkdir(file));
         else
             folder.write("[readone]\r\nREAD2=pw\r\n");
         chmod(qPrintable(file), kind == "read-only" ? 0444 : 0666);
-        chmod(qPrintable(folder.path()), kind == "folder" ? 0555 : kind == "rename" ? 01777 : 0777);
+        chmod(qPrintable(folder.programFolder()), kind == "folder"   ? 0555
+                                                  : kind == "rename" ? 01777
+                                                                     : 0777);
         QLockFile other(file + ".lock");
         QVERIFY(kind != "in use" || other.tryLock());
-        const QStringList before = entries(folder.path());
+        const QStringList before = entries(folder.programFolder());
         const QByteArray bytes = folder.bytes();
         // Room for the lock, not for the new file; root ignores mode bits, so write as nobody.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit room{kind == "disk full" ? 400 : RLIM_INFINITY, RLIM_INFINITY};
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &room), 0);
+        limitFileSize(kind == "disk full" ? 400 : RLIM_INFINITY);
         SetLockTimeout(100);
         const bool asNobody = getuid() == 0 && setresuid(65534, 65534, 0) == 0;
         // Nothing new to store, even after a change set back: no write, so that still succeeds.
@@ -201,18 +200,37 @@ class TestProfileRoutines : public QObject {
         QString why;
         const bool ok = WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, file, &why);
         QVERIFY(!asNobody || setresuid(0, 0, 0) == 0);
-        room.rlim_cur = RLIM_INFINITY;
-        setrlimit(RLIMIT_FSIZE, &room);
+        limitFileSize(RLIM_INFINITY);
         QVERIFY(!ok && keptOk == (kind != "directory"));
-        QCOMPARE(why, reason.replace("%1", folder.path()).replace("%2", file));
-        QCOMPARE(entries(folder.path()), before);
+        QCOMPARE(why, reason.replace("%1", folder.programFolder()).replace("%2", file));
+        QCOMPARE(entries(folder.programFolder()), before);
         QCOMPARE(folder.bytes(), bytes);
+    }
+
+    // Pause's end in virtual time: the rounded start, midnight, a program already ending.
+    void pauseEndsOnTheRoundedSecond_data() {
+        QTest::addColumn<QList<double>>("t"); // called at, seconds, ends at, program ending
+        QTest::newRow("100.2 +1") << QList<double>{100.2, 1, 101, 0};
+        QTest::newRow("100.5 +1 halves to even") << QList<double>{100.5, 1, 101, 0};
+        QTest::newRow("101.5 +1 halves to even") << QList<double>{101.5, 1, 103, 0};
+        QTest::newRow("0 seconds rounded up") << QList<double>{100.7, 0, 101, 0};
+        QTest::newRow("before midnight") << QList<double>{86399.2, 1, 0, 0};
+        QTest::newRow("rounded up to midnight") << QList<double>{86399.7, 1, 1, 0};
+        QTest::newRow("program ending") << QList<double>{100.7, 1, 100.7, 1};
+    }
+    void pauseEndsOnTheRoundedSecond() {
+        QFETCH(QList<double>, t);
+        FakeToolkit toolkit;
+        toolkit.now = t[0];
+        toolkit.ended = t[3] != 0;
+        Pause(int(t[1]));
+        QCOMPARE(toolkit.now, t[2]);
     }
 
     // Two other copies of the program save rounds of their keys and are killed now and then,
     // while this one reads: every read sees one whole round of each, never an older one.
     void writersKilledMidSaveLeaveOldOrNewRounds() {
-        TestFolder folder;
+        FakeToolkit folder; // a program folder of its own
         QList<ProfileKey> keys;
         for (int k = 0; k < 32; ++k)
             keys.append({k % 2 ? "Loop" : "Ruduze Vad Ovo",

@@ -1,37 +1,41 @@
 #include "support/faketoolkit.h"
 
-#include <QCoreApplication>
+#include "ui/windows.h"
 
-FakeToolkit::FakeToolkit(const QString& programFolder) : m_folder(programFolder) {
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <csignal>
+
+FakeToolkit::FakeToolkit() {
     Toolkit::install(this);
 }
 
 FakeToolkit::~FakeToolkit() {
+    Windows::unloadAll();
+    for (const auto& [box, ok] : m_script)
+        m_problems << "expected box never shown: " + box;
+    if (!m_problems.isEmpty())
+        QTest::qFail(qPrintable(m_problems.join('\n')), __FILE__, __LINE__);
     Toolkit::install(nullptr);
 }
 
-void FakeToolkit::expectBox(const QString& title, const QString& text, bool ok) {
-    m_script.append({{title, text}, ok});
+void FakeToolkit::expect(const QString& box, bool ok) {
+    m_script.append({box, ok});
 }
 
-QString FakeToolkit::problems() const {
-    QStringList out = m_unexpected;
-    for (const auto& [box, ok] : m_script)
-        out << QStringLiteral("expected box never shown: [%1] %2").arg(box.title, box.text);
-    return out.join(QLatin1Char('\n'));
-}
-
-bool FakeToolkit::answer(const Box& box) {
+bool FakeToolkit::answer(const QString& shown) {
     if (onBox)
-        onBox(box);
-    if (m_script.isEmpty()) {
-        m_unexpected << QStringLiteral("unexpected box: [%1] %2").arg(box.title, box.text);
-        return false;
-    }
-    const auto [expected, ok] = m_script.takeFirst();
-    if (expected.title != box.title || expected.text != box.text)
-        m_unexpected << QStringLiteral("box [%1] %2 came where [%3] %4 was expected")
-                            .arg(box.title, box.text, expected.title, expected.text);
+        onBox();
+    const auto [expected, ok] =
+        m_script.isEmpty() ? std::pair{QString(), false} : m_script.takeFirst();
+    if (shown != expected)
+        m_problems << "box " + shown + " came where " + (expected.isEmpty() ? "none" : expected) +
+                          " was expected";
     return ok;
 }
 
@@ -42,4 +46,33 @@ void FakeToolkit::waitForEvents(double untilClock) {
         onWait(now);
     if (untilClock > now || untilClock < now - 43200)
         now = untilClock;
+}
+
+QByteArray FakeToolkit::bytes() const {
+    QFile f(dataFile());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void FakeToolkit::write(const QByteArray& content) const {
+    QFile f(dataFile());
+    if (f.open(QIODevice::WriteOnly))
+        f.write(content);
+}
+
+void limitFileSize(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit room{bytes, RLIM_INFINITY};
+    if (setrlimit(RLIMIT_FSIZE, &room) != 0)
+        QTest::qFail("setrlimit", __FILE__, __LINE__);
+}
+
+void type(QLineEdit* box, const QString& text) {
+    if (text.size() > 80 ||
+        text.contains(QRegularExpression(QStringLiteral(u"[\r\n\u0085\u2028\u2029]")))) {
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
+    }
 }

@@ -1,30 +1,28 @@
-// A toolkit for tests: scripted message boxes, a virtual clock, a recorded program end.
+// A toolkit for tests: a program folder of its own, scripted message boxes, a virtual clock, a
+// recorded program end.
 #pragma once
 
 #include "ui/toolkit.h"
 
 #include <QList>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
+#include <sys/resource.h>
 
 class FakeToolkit : public Toolkit {
   public:
-    struct Box {
-        QString title;
-        QString text;
-    };
-
-    // Installs itself as the current toolkit; the destructor restores the Qt one.
-    explicit FakeToolkit(const QString& programFolder);
+    // Installs itself as the current toolkit, in a fresh program folder.
+    FakeToolkit();
+    // Unloads every window, fails the test if a box came unexpected or an expected one never
+    // came, and restores the Qt toolkit.
     ~FakeToolkit() override;
 
-    // The next box must have this title and text; it is answered with ok (OK or Cancel).
-    void expectBox(const QString& title, const QString& text, bool ok = true);
+    // The next box must be "title|text"; it is answered with ok (OK or Cancel).
+    void expect(const QString& box, bool ok = true);
     // Called as each box is shown, before it is answered: lets a test act "while it is open".
-    std::function<void(const Box&)> onBox;
-    // Empty when every box was expected and every expectation used; otherwise what went wrong.
-    QString problems() const;
+    std::function<void()> onBox;
 
     // Virtual time, seconds since midnight.
     double now = 36000.0;
@@ -37,20 +35,33 @@ class FakeToolkit : public Toolkit {
     bool ended = false;
     int endCalls = 0;
 
-    void notice(const QString& text, const QString& title) override { answer({title, text}); }
+    // The data file's bytes (empty when there is none), and new bytes for it.
+    QByteArray bytes() const;
+    void write(const QByteArray& content) const;
+
+    void notice(const QString& text, const QString& title) override { answer(title + '|' + text); }
     bool confirm(const QString& text, const QString& title) override {
-        return answer({title, text});
+        return answer(title + '|' + text);
     }
     double clock() override { return now; }
     void waitForEvents(double untilClock) override;
     void endProgram() override { ended = true, ++endCalls; }
     bool ending() const override { return ended; }
-    QString programFolder() const override { return m_folder; }
+    QString programFolder() const override { return m_folder.path(); }
 
   private:
-    bool answer(const Box& box);
+    bool answer(const QString& shown);
 
-    QList<std::pair<Box, bool>> m_script; // expected boxes and their answers
-    QStringList m_unexpected;
-    QString m_folder;
+    QTemporaryDir m_folder;
+    QList<std::pair<QString, bool>> m_script; // expected boxes and their answers
+    QStringList m_problems;
 };
+
+class QLineEdit;
+// Types into a box as a user does: key by key (QTest::keyClicks can't type non-ASCII letters),
+// or pasted, as copied from a terminal, a text with a line break or longer than a line.
+void type(QLineEdit* box, const QString& text);
+
+// This process may write files of at most that many bytes (RLIM_INFINITY: any); a longer write
+// fails with "File too large" instead of ending the process.
+void limitFileSize(rlim_t bytes);
