@@ -52,7 +52,7 @@ class TestClearing : public QObject {
         return false;
     }
     void ask(Form1* main, bool all) {
-        tk->expect("WARNING|" + (all ? AskAll : AskCurset));
+        tk->expect("?WARNING|" + (all ? AskAll : AskCurset));
         (all ? main->all : main->curset)->trigger();
     }
   private slots:
@@ -156,7 +156,7 @@ class TestClearing : public QObject {
         QVERIFY(progress);
         progress->Label1->installEventFilter(this);
         QList<QByteArray> atPauses;
-        tk->onWait = [&](double) {
+        tk->onWait = [&] {
             const bool first = tk->waits.size() == 1;
             QVERIFY2(!progress || !progress->close(), "closed in mid-run");
             QTest::qWait(2); // real time passes too, as with the real clock: timers come due

@@ -89,9 +89,7 @@ class TestForm1 : public QObject {
         const QString bank = "[Bank]\nNAME1=kept\n", pw = "[readone]\nREAD2=pw\n";
         const QString first = names(Defaults) + Loaded;
         QTest::newRow("empty folder") << "" << Defaults << first << "";
-        QTest::newRow("read1 is 1: names kept")
-            << pw + "READ1=1\n" + names(mine) + bank << mine << QString() << "";
-        QTest::newRow("read1 is 1, Name3 missing: empty caption, not repaired")
+        QTest::newRow("read1 is 1: names kept, Name3 missing: empty caption, not repaired")
             << Loaded + "[Ruduze Vad Ovo]\nNAME1=a\nNAME2=b\nNAME4=d\nNAME5=e\n"
             << QStringList{"a", "b", "", "d", "e"} << QString() << "";
         QTest::newRow("read1 is '1 ': defaults again")
@@ -118,15 +116,15 @@ class TestForm1 : public QObject {
 
     // Each slot in turn, after unsaved typing in another one: slot 1 "Bank" (NUM7 missing, NAME9
     // empty), slot 2 named like the no-set phrase, slot 3 "GAMES" (its section named in another
-    // case), slots 4 and 5 sharing "Shared".
+    // case), slots 4 and 5 sharing "Tom & Jerry".
     void choosingASetFillsTheWindow() {
-        const QStringList menu{"Bank", NoSet, "GAMES", "Shared", "Shared"};
+        const QStringList menu{"Bank", NoSet, "GAMES", "Tom & Jerry", "Tom & Jerry"};
         // Sections named after the slots are decoys: a set lives in the section of its name.
         const QString file =
             Loaded + names(menu) + setSection("Set 1", filled("decoy")) +
             setSection("Bank", filled("bank")).remove("NUM7=bank14\n").replace("=bank17", "=") +
             setSection(NoSet, filled("games")) + setSection("games", filled("games")).toLower() +
-            setSection("Set 3", filled("x")) + setSection("Shared", filled("shared"));
+            setSection("Set 3", filled("x")) + setSection("Tom & Jerry", filled("shared"));
         Session s(file);
         for (int slot = 1; slot <= 5; ++slot) {
             // Unsaved typing in another set, its name included, is dropped without a question.
@@ -207,7 +205,6 @@ class TestForm1 : public QObject {
         const QString taken = pick + "Another set already has that name." + another;
         row("its own default name", "Set 1", typeName);
         row("default name of a renamed slot", "Set 3", typeName);
-        row("empty", "", typeName);
         row("blanks only", "   ", typeName);
         row("READONE", "READONE", reserved);
         row("ruduze vad ovo", "ruduze vad ovo", reserved);

@@ -120,7 +120,7 @@ class TestStartup : public QObject {
         int step = 1;
         const auto next = [&] { return ++step == closeAt && splash->close(); };
         QStringList seen;
-        toolkit->onWait = [&](double) {
+        toolkit->onWait = [&] {
             splash->repaint(); // a paint during a pause must not start the sequence again
             // The splash on screen and alone at work, its titles, and whether the marker is in.
             QVERIFY(splash->isVisible() && !splash->Timer1->isActive() &&

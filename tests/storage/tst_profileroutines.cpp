@@ -216,7 +216,7 @@ class TestProfileRoutines : public QObject {
         QTest::newRow("0 seconds rounded up") << QList<double>{100.7, 0, 101, 0};
         QTest::newRow("before midnight") << QList<double>{86399.2, 1, 0, 0};
         QTest::newRow("rounded up to midnight") << QList<double>{86399.7, 1, 1, 0};
-        QTest::newRow("program ending") << QList<double>{100.7, 1, 100.7, 1};
+        QTest::newRow("program ending") << QList<double>{100.7, 0, 100.7, 1};
     }
     void pauseEndsOnTheRoundedSecond() {
         QFETCH(QList<double>, t);

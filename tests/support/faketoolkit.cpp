@@ -24,10 +24,6 @@ FakeToolkit::~FakeToolkit() {
     Toolkit::install(nullptr);
 }
 
-void FakeToolkit::expect(const QString& box, bool ok) {
-    m_script.append({box, ok});
-}
-
 bool FakeToolkit::answer(const QString& shown) {
     if (onBox)
         onBox();
@@ -43,7 +39,7 @@ void FakeToolkit::waitForEvents(double untilClock) {
     waits.append(untilClock);
     QCoreApplication::processEvents();
     if (onWait)
-        onWait(now);
+        onWait();
     if (untilClock > now || untilClock < now - 43200)
         now = untilClock;
 }

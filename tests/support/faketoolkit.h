@@ -19,8 +19,9 @@ class FakeToolkit : public Toolkit {
     // came, and restores the Qt toolkit.
     ~FakeToolkit() override;
 
-    // The next box must be "title|text"; it is answered with ok (OK or Cancel).
-    void expect(const QString& box, bool ok = true);
+    // The next box must be "title|text", or "?title|text" for a question with OK and Cancel; it
+    // is answered with ok (OK or Cancel).
+    void expect(const QString& box, bool ok = true) { m_script.append({box, ok}); }
     // Called as each box is shown, before it is answered: lets a test act "while it is open".
     std::function<void()> onBox;
 
@@ -30,7 +31,7 @@ class FakeToolkit : public Toolkit {
     QList<double> waits;
     // Called on each waitForEvents after the pending events are dispatched, at the virtual time
     // of the call; then the clock jumps to the deadline.
-    std::function<void(double now)> onWait;
+    std::function<void()> onWait;
 
     bool ended = false;
     int endCalls = 0;
@@ -41,7 +42,7 @@ class FakeToolkit : public Toolkit {
 
     void notice(const QString& text, const QString& title) override { answer(title + '|' + text); }
     bool confirm(const QString& text, const QString& title) override {
-        return answer(title + '|' + text);
+        return answer('?' + title + '|' + text);
     }
     double clock() override { return now; }
     void waitForEvents(double untilClock) override;
