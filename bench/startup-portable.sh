@@ -10,6 +10,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 source scripts/common.sh
 source tests/e2e/xsession.sh
+source bench/common.sh
 
 RUNS=${1:-21}
 ensure_packages "${BUILD_PACKAGES[@]}" "${PORTABLE_PACKAGES[@]}" "${X_PACKAGES[@]}" libx11-dev
@@ -24,11 +25,7 @@ export XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 trap 'x_stop; rm -rf "$WORK"' EXIT
 
-# Both programs start as a program that has been used: no password, the five default set names.
-used_data_file() {
-    printf '[readone]\r\nREAD2=\r\nREAD3=No Password\r\nREAD1=1\r\n[Ruduze Vad Ovo]\r\n' >"$1"
-    printf 'NAME%d=Set %d\r\n' 1 1 2 2 3 3 4 4 5 5 >>"$1"
-}
+# Both programs start as a program that has been used.
 mkdir "$WORK/system"
 cp "$B/src/Tallivor2" "$WORK/system/"
 used_data_file "$WORK/system/tallivor.tvr"
@@ -36,7 +33,6 @@ tar -C "$WORK" -xzf "$B"/package/Tallivor2-*.tar.gz
 PORTABLE=$(echo "$WORK"/Tallivor2-*)
 used_data_file "$PORTABLE/tallivor.tvr"
 
-median() { LC_ALL=C sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 map_ms() { sed -n 's/.*map_ms=\([0-9.]*\).*/\1/p' "$WORK/$1.txt"; }
 
 run_bare() { "$B/bench/window_watch" - "$B/bench/bare_qt"; }

@@ -11,6 +11,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 source scripts/common.sh
 source tests/e2e/xsession.sh
+source bench/common.sh
 
 RUNS=${1:-21}
 ensure_packages "${BUILD_PACKAGES[@]}" "${X_PACKAGES[@]}" libx11-dev time
@@ -32,7 +33,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-median() { LC_ALL=C sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p"; }
 
@@ -46,9 +46,7 @@ x_start --no-wm
 FOLDER=$WORK/program
 mkdir "$FOLDER"
 cp "$TAL" "$FOLDER/Tallivor2"
-# A program that has been used: no password, the five default set names.
-printf '[readone]\r\nREAD2=\r\nREAD3=No Password\r\nREAD1=1\r\n[Ruduze Vad Ovo]\r\n' >"$FOLDER/tallivor.tvr"
-printf 'NAME%d=Set %d\r\n' 1 1 2 2 3 3 4 4 5 5 >>"$FOLDER/tallivor.tvr"
+used_data_file "$FOLDER/tallivor.tvr"
 
 watch() {
     "$B/bench/window_watch" "$@" || {
