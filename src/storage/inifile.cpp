@@ -116,9 +116,10 @@ IniFile::IniFile(const QByteArray& bytes) : m_data(bytes) {
         qsizetype end = found ? static_cast<const char*>(found) - data : size;
         const qsizetype next = found ? end + 1 : size;
         quint8 eol = found ? 1 : 0;
-        if (found && end > pos && data[end - 1] == '\r') {
+        if (end > pos && data[end - 1] == '\r') {
+            // The last line may end in a lone CR: still the line's end, not part of its value.
             --end;
-            eol = 2;
+            eol = found ? 2 : 3;
         }
         if (found && !eolKnown) {
             m_eol = eol;
@@ -229,6 +230,22 @@ std::optional<QString> IniFile::value(const QString& section, const QString& key
     return valueOf(m_lines[size_t(at)], maxLength);
 }
 
+QStringList IniFile::keysWithValues(const QString& section) const {
+    QStringList keys;
+    const qsizetype found = findSection(storedSection(section));
+    if (found < 0)
+        return keys;
+    const qsizetype end = sectionEnd(found);
+    for (qsizetype i = m_sections[size_t(found)] + 1; i < end; ++i) {
+        const Line& line = m_lines[size_t(i)];
+        if (line.kind == Kind::Key && line.valueStart < content(line).size()) {
+            const QByteArrayView name = content(line).sliced(line.nameStart, line.nameLength);
+            keys.append(isUtf8(line) ? QString::fromUtf8(name) : fromWindows1252(name));
+        }
+    }
+    return keys;
+}
+
 IniFile::Line IniFile::newLine(const QByteArray& text) {
     Line line = parseLine(text);
     line.own = qint32(m_texts.size());
@@ -240,8 +257,8 @@ IniFile::Line IniFile::newLine(const QByteArray& text) {
 }
 
 void IniFile::insertLine(qsizetype at, Line line) {
-    if (at > 0 && m_lines[size_t(at - 1)].eol == 0)
-        m_lines[size_t(at - 1)].eol = m_eol; // the last line gets its line end
+    if (at > 0 && (m_lines[size_t(at - 1)].eol == 0 || m_lines[size_t(at - 1)].eol == 3))
+        m_lines[size_t(at - 1)].eol = m_eol; // the last line gets a whole line end
     m_lines.insert(m_lines.begin() + at, line);
     for (qsizetype& header : m_sections) {
         if (header >= at)
@@ -297,10 +314,10 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
 }
 
 QByteArray IniFile::toBytes() const {
-    static const char* const endings[] = {"", "\n", "\r\n"};
+    static const char* const endings[] = {"", "\n", "\r\n", "\r"};
     qsizetype size = m_bom;
     for (const Line& line : m_lines)
-        size += line.length + line.eol;
+        size += line.length + (line.eol == 3 ? 1 : line.eol);
     QByteArray out(size, Qt::Uninitialized);
     char* p = out.data();
     std::memcpy(p, m_data.constData(), size_t(m_bom));
@@ -310,8 +327,9 @@ QByteArray IniFile::toBytes() const {
         if (!c.isEmpty())
             std::memcpy(p, c.data(), size_t(c.size()));
         p += c.size();
-        std::memcpy(p, endings[line.eol], line.eol);
-        p += line.eol;
+        const size_t eol = std::strlen(endings[line.eol]);
+        std::memcpy(p, endings[line.eol], eol);
+        p += eol;
     }
     return out;
 }

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -19,6 +20,9 @@ class IniFile {
     // to case), cut to maxLength characters when maxLength >= 0; nothing when missing.
     std::optional<QString> value(const QString& section, const QString& key,
                                  qsizetype maxLength = -1) const;
+
+    // The keys of the first section of that name whose values are not empty.
+    QStringList keysWithValues(const QString& section) const;
 
     // Stores the value, adding the key or the section when missing. False when nothing changed.
     bool setValue(const QString& section, const QString& key, const QString& value);
@@ -45,7 +49,7 @@ class IniFile {
         qsizetype nameLength = 0;
         qsizetype valueStart = 0; // just after the '=' of a key line
         qint32 own = -1;          // index of its text in m_texts, for a new or rewritten line
-        quint8 eol = 0;           // 0 none, 1 "\n", 2 "\r\n"
+        quint8 eol = 0;           // 0 none, 1 "\n", 2 "\r\n", 3 a lone "\r" (last line only)
         Kind kind = Kind::Other;
         mutable qint8 utf8 = -1; // unknown, 0 or 1
     };

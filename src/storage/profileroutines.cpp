@@ -1,4 +1,7 @@
 #include "storage/profileroutines.h"
+
+#include "storage/datafile.h"
+#include "storage/durable.h"
 #include "storage/inifile.h"
 
 #include <QDir>
@@ -7,10 +10,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 
-#include <cerrno>
-#include <cstring>
 #include <optional>
-#include <unistd.h>
 
 namespace ProfileRoutines {
 
@@ -19,17 +19,27 @@ namespace {
 // Long enough for another copy of the program to finish a write, short enough for a user.
 int lockTimeoutMs = 5000;
 
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
 }
 
 QString folderOf(const QString& file) {
-    return QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+    return native(QFileInfo(file).absolutePath());
 }
 
 void setReason(QString* reason, const QString& text) {
     if (reason)
         *reason = text;
+}
+
+// A data file reached through a link is the link's target: its lock and its replacement belong
+// beside the target, where every folder linked to it finds them.
+QString targetOf(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.isSymLink())
+        return file;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
 enum class ReadResult { Read, Missing, Failed };
@@ -40,120 +50,148 @@ ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
         return ReadResult::Missing;
     // A folder or a device (a pipe would block the reader for good) is no data file.
     if (!info.isFile()) {
-        if (why)
-            *why = QStringLiteral("not a file");
+        setReason(why, info.isDir() ? QStringLiteral("it is a folder")
+                                    : QStringLiteral("it is not a plain file"));
         return ReadResult::Failed;
     }
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) {
-        if (why)
-            *why = f.errorString();
+        setReason(why, f.errorString());
         return ReadResult::Failed;
     }
     *bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
-        if (why)
-            *why = f.errorString();
+        setReason(why, f.errorString());
         return ReadResult::Failed;
     }
     return ReadResult::Read;
 }
 
-// Replaces the file with bytes in one step: the old file stays whole until the new one is
-// complete on disk.
-bool replaceFile(const QString& file, const QByteArray& bytes, bool existed, QString* reason) {
+QString lockFailure(const QLockFile& lock, const QString& file, const QString& path) {
+    switch (lock.error()) {
+    case QLockFile::LockFailedError:
+        return QStringLiteral("the data file %1 is in use by another program").arg(native(file));
+    case QLockFile::PermissionError:
+        return QStringLiteral("the folder %1 can't be written to").arg(folderOf(path));
+    default:
+        return QStringLiteral("the data file %1 can't be locked: the folder %2 can't take the "
+                              "lock file")
+            .arg(native(file), folderOf(path));
+    }
+}
+
+// Replaces the file at path with bytes in one step: the old file stays whole until the new one
+// is complete on disk. file is the name the user knows it by.
+bool replaceFile(const QString& path, const QString& file, const QByteArray& bytes, bool existed,
+                 QString* reason) {
     // Unbuffered: a buffered short write (file size limit, full disk) is lost in the final
     // flush and the cut file would be committed.
-    QSaveFile out(file);
+    QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setReason(reason, QStringLiteral("the folder %1 can't be written (%2)")
-                              .arg(folderOf(file), out.errorString()));
+                              .arg(folderOf(path), out.errorString()));
         return false;
     }
-    const auto fail = [&] {
-        setReason(reason, QStringLiteral("the file %1 couldn't be saved (%2)")
-                              .arg(QDir::toNativeSeparators(file), out.errorString()));
+    const auto fail = [&](const QString& why) {
+        setReason(reason,
+                  QStringLiteral("the file %1 couldn't be saved (%2)").arg(native(file), why));
         out.cancelWriting();
         return false;
     };
     // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
     if (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return fail();
+        return fail(out.errorString());
     qsizetype done = 0;
     while (done < bytes.size()) {
         // A short write is followed by one that fails and says why.
         const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
         if (n <= 0)
-            return fail();
+            return fail(out.errorString());
         done += qsizetype(n);
     }
-    // QSaveFile's commit ignores a failed sync: the new file must be on disk before it replaces
+    // QSaveFile's commit ignores a failed flush: the new file must be on disk before it replaces
     // the old one, or a crash just after could leave a cut file in its place.
-    if (::fsync(out.handle()) != 0) {
-        setReason(reason, QStringLiteral("the file %1 couldn't be saved (%2)")
-                              .arg(QDir::toNativeSeparators(file), systemError(errno)));
-        out.cancelWriting();
+    QString why;
+    if (!Durable::flush(out, &why))
+        return fail(why);
+    if (!out.commit())
+        return fail(out.errorString());
+    // Without it, a stick pulled right after the save may come back with the old file.
+    if (!Durable::syncFolder(QFileInfo(path).absolutePath(), &why)) {
+        setReason(reason,
+                  QStringLiteral("the file %1 may not be on the disk (%2)").arg(native(file), why));
         return false;
     }
-    if (!out.commit())
-        return fail();
     return true;
 }
 
-// Builds the new content from the current file, under the lock, and replaces the file when
-// apply gives new content. The lock keeps a second copy of the program from writing between our
-// read and our replacement.
+// Builds the new content from the current file and replaces the file when apply gives new
+// content. apply gets the file's bytes and whether it exists.
 template <typename Apply> bool update(const QString& file, QString* reason, Apply apply) {
-    QLockFile lock(file + QStringLiteral(".lock"));
-    if (!lock.tryLock(lockTimeoutMs)) {
-        const int error = errno;
-        const QLockFile::LockError why = lock.error();
-        // Without the lock the file may still hold what we want: then there is nothing to do.
-        QByteArray bytes;
-        if (readBytes(file, &bytes, nullptr) != ReadResult::Failed) {
-            if (!apply(bytes))
-                return true;
-        }
-        if (why == QLockFile::LockFailedError)
-            setReason(reason, QStringLiteral("the data file %1 is in use by another program")
-                                  .arg(QDir::toNativeSeparators(file)));
-        else
-            setReason(reason, QStringLiteral("the folder %1 can't be written (%2)")
-                                  .arg(folderOf(file), systemError(error)));
-        return false;
-    }
-    QByteArray bytes;
-    QString why;
-    const ReadResult read = readBytes(file, &bytes, &why);
-    if (read == ReadResult::Failed) {
+    const QString path = targetOf(file);
+    const auto read = [&](QByteArray* bytes) {
+        QString why;
+        const ReadResult result = readBytes(path, bytes, &why);
         // Writing anyway would throw away whatever the file holds.
-        setReason(reason, QStringLiteral("the file %1 can't be read (%2)")
-                              .arg(QDir::toNativeSeparators(file), why));
+        if (result == ReadResult::Failed)
+            setReason(reason,
+                      QStringLiteral("the file %1 can't be read (%2)").arg(native(file), why));
+        return result;
+    };
+    // A write that changes nothing needs neither the lock nor a new file: a complete data file
+    // on a write-protected stick still opens.
+    QByteArray bytes;
+    ReadResult result = read(&bytes);
+    if (result == ReadResult::Failed)
+        return false;
+    if (!apply(bytes, result == ReadResult::Read))
+        return true;
+
+    // The lock keeps a second copy of the program from writing between our read and our
+    // replacement; so the file is read again under it.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(lockTimeoutMs)) {
+        setReason(reason, lockFailure(lock, file, path));
         return false;
     }
-    const std::optional<QByteArray> changed = apply(bytes);
+    result = read(&bytes);
+    if (result == ReadResult::Failed)
+        return false;
+    const std::optional<QByteArray> changed = apply(bytes, result == ReadResult::Read);
     if (!changed)
         return true;
     // Replacing would get round a file made read-only on purpose.
-    if (read == ReadResult::Read && !QFileInfo(file).isWritable()) {
-        setReason(reason,
-                  QStringLiteral("the file %1 is read-only").arg(QDir::toNativeSeparators(file)));
+    if (result == ReadResult::Read && !QFileInfo(path).isWritable()) {
+        setReason(reason, QStringLiteral("the file %1 is read-only").arg(native(file)));
         return false;
     }
-    return replaceFile(file, *changed, read == ReadResult::Read, reason);
+    return replaceFile(path, file, *changed, result == ReadResult::Read, reason);
 }
 
-bool checkKeys(const QList<ProfileWrite>& writes, QString* reason) {
+// The planned writes, or nothing with *refusal set.
+std::optional<QList<ProfileWrite>> planned(const ProfilePlan& plan, const IniFile& ini,
+                                           QString* refusal) {
+    QList<ProfileWrite> writes = plan(ProfileSnapshot(ini), refusal);
+    if (!refusal->isEmpty())
+        return std::nullopt;
     for (const ProfileWrite& w : writes) {
         if (!IniFile::isStorableKey(IniFile::storedKey(w.key))) {
-            setReason(reason, QStringLiteral("\"%1\" can't be used as a key name").arg(w.key));
-            return false;
+            *refusal = QStringLiteral("\"%1\" can't be used as a key name").arg(w.key);
+            return std::nullopt;
         }
     }
-    return true;
+    return writes;
 }
 
 } // namespace
+
+QString ProfileSnapshot::value(const QString& section, const QString& key) const {
+    return m_ini.value(section, key, MaxValueLength).value_or(QString());
+}
+
+QStringList ProfileSnapshot::keysWithValues(const QString& section) const {
+    return m_ini.keysWithValues(section);
+}
 
 bool WriteProfileValue(const QString& section, const QString& key, const QString& value,
                        const QString& file) {
@@ -165,23 +203,27 @@ QString ReadProfileValue(const QString& section, const QString& key, const QStri
 }
 
 bool WriteProfileValues(const QList<ProfileWrite>& writes, const QString& file, QString* reason) {
-    if (!checkKeys(writes, reason))
-        return false;
-    if (writes.isEmpty())
-        return true;
-    return update(file, reason, [&](const QByteArray& original) -> std::optional<QByteArray> {
+    return UpdateProfileValues([&](const ProfileSnapshot&, QString*) { return writes; }, file,
+                               reason);
+}
+
+bool UpdateProfileValues(const ProfilePlan& plan, const QString& file, QString* reason) {
+    QString refusal;
+    const bool ok = update(file, reason, [&](const QByteArray& original, bool) {
         IniFile ini(original);
+        const std::optional<QList<ProfileWrite>> writes = planned(plan, ini, &refusal);
+        if (!writes)
+            return std::optional<QByteArray>();
         bool changed = false;
-        for (const ProfileWrite& w : writes)
+        for (const ProfileWrite& w : *writes)
             changed = ini.setValue(w.section, w.key, w.value) || changed;
-        if (!changed)
-            return std::nullopt;
         // A key written and then set back leaves the file as it was.
-        QByteArray bytes = ini.toBytes();
-        if (bytes == original)
-            return std::nullopt;
-        return bytes;
+        QByteArray bytes = changed ? ini.toBytes() : original;
+        return bytes == original ? std::optional<QByteArray>() : bytes;
     });
+    if (!refusal.isEmpty())
+        setReason(reason, refusal);
+    return ok && refusal.isEmpty();
 }
 
 QStringList ReadProfileValues(const QList<ProfileKey>& keys, const QString& file) {
@@ -196,22 +238,31 @@ QStringList ReadProfileValues(const QList<ProfileKey>& keys, const QString& file
     return values;
 }
 
-bool ReplaceProfileFile(const QList<ProfileWrite>& writes, const QString& file, QString* reason) {
-    if (!checkKeys(writes, reason))
-        return false;
-    IniFile fresh;
-    for (const ProfileWrite& w : writes)
-        fresh.setValue(w.section, w.key, w.value);
-    const QByteArray bytes = fresh.toBytes();
-    return update(file, reason, [&](const QByteArray& original) -> std::optional<QByteArray> {
-        if (bytes == original && QFile::exists(file))
-            return std::nullopt;
-        return bytes;
+bool ProfileReadable(const QString& file, QString* reason) {
+    QByteArray bytes;
+    return readBytes(file, &bytes, reason) != ReadResult::Failed;
+}
+
+bool ReplaceProfileFile(const ProfilePlan& plan, const QString& file, QString* reason) {
+    QString refusal;
+    const bool ok = update(file, reason, [&](const QByteArray& original, bool exists) {
+        const std::optional<QList<ProfileWrite>> writes =
+            planned(plan, IniFile(original), &refusal);
+        if (!writes)
+            return std::optional<QByteArray>();
+        IniFile fresh;
+        for (const ProfileWrite& w : *writes)
+            fresh.setValue(w.section, w.key, w.value);
+        const QByteArray bytes = fresh.toBytes();
+        return bytes == original && exists ? std::optional<QByteArray>() : bytes;
     });
+    if (!refusal.isEmpty())
+        setReason(reason, refusal);
+    return ok && refusal.isEmpty();
 }
 
 QString DataFilePath(const QString& folder) {
-    return QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("tallivor.tvr")));
+    return native(QDir(folder).filePath(DataFile::FileName));
 }
 
 void SetLockTimeout(int milliseconds) {

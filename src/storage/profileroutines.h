@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class IniFile;
+
 namespace ProfileRoutines {
 
 // The longest value a read gives back; longer stored values are cut to this.
@@ -37,13 +41,38 @@ struct ProfileKey {
 bool WriteProfileValues(const QList<ProfileWrite>& writes, const QString& file,
                         QString* reason = nullptr);
 
+// The data file as it is at the moment of a write, under its lock.
+class ProfileSnapshot {
+  public:
+    explicit ProfileSnapshot(const IniFile& ini) : m_ini(ini) {}
+    // As ReadProfileValue would give it now.
+    QString value(const QString& section, const QString& key) const;
+    // The keys of the section that hold a non-empty value.
+    QStringList keysWithValues(const QString& section) const;
+
+  private:
+    const IniFile& m_ini;
+};
+
+// Writes worked out from what the file holds when they are made, so that nothing another
+// window or another copy of the program wrote meanwhile is undone. The plan may run more than
+// once; it returns the writes, or sets *refusal (a plain reason) to write nothing.
+using ProfilePlan =
+    std::function<QList<ProfileWrite>(const ProfileSnapshot& now, QString* refusal)>;
+
+// WriteProfileValues for planned writes. On a refusal, reason receives the plan's reason.
+bool UpdateProfileValues(const ProfilePlan& plan, const QString& file, QString* reason = nullptr);
+
 // Reads the keys from one reading of the file; the result has one value per key, in order.
 QStringList ReadProfileValues(const QList<ProfileKey>& keys, const QString& file);
 
-// Replaces the whole file atomically with a new one that holds only the given keys.
+// False when the file is there but can't be read (a missing file reads fine: as empty), with
+// a plain reason.
+bool ProfileReadable(const QString& file, QString* reason);
+
+// Replaces the whole file atomically with a new one that holds only the planned writes.
 // On failure, reason receives an explanation and the old file is left whole.
-bool ReplaceProfileFile(const QList<ProfileWrite>& writes, const QString& file,
-                        QString* reason = nullptr);
+bool ReplaceProfileFile(const ProfilePlan& plan, const QString& file, QString* reason = nullptr);
 
 // The data file in the given folder (the program's folder): folder plus "tallivor.tvr",
 // joined with the native separator, whether or not the folder ends in one.

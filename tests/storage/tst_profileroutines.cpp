@@ -1,8 +1,8 @@
 // The data file down to its bytes: random round trips, files of the earlier Windows version,
 // garbage, failed writes, and other processes writing and dying while this one reads.
 #include "storage/profileroutines.h"
-#include "storage/routines.h"
 #include "support/faketoolkit.h"
+#include "ui/routines.h"
 
 #include <QtTest>
 
@@ -147,6 +147,10 @@ class TestProfileRoutines : public QObject {
             utf8, "v");
         row("long Windows-1252", "[Set 1]\nNAME1=" + cp1252, "Set 1", "name1",
             QString(749, u'ÿ').toUtf8(), "ü", cp1252, "ü");
+        // A last line ended by a lone CR: the CR ends the line, and stays its end.
+        row("lone CR read", "[Set 1]\r\nNAME1=b\r", "Set 1", "name1", "b", "v", "=b\r", "=v\r");
+        row("lone CR kept", "[Set 1]\r\nNAME1=b\r", "Set 1", "name2", "", "v", "=b\r",
+            "=b\r\nNAME2=v\r\n");
     }
 
     void existingFiles() {
@@ -162,13 +166,15 @@ class TestProfileRoutines : public QObject {
 
     void failedWriteChangesNothing_data() {
         QTest::addColumn<QString>("reason"); // %1 the folder, %2 the file
-        QTest::newRow("folder") << "the folder %1 can't be written (Permission denied)";
+        QTest::newRow("folder") << "the folder %1 can't be written to";
         QTest::newRow("read-only") << "the file %2 is read-only";
         QTest::newRow("disk full") << "the file %2 couldn't be saved (File too large)";
         // Another user's file in a shared folder: everything but the final rename works.
         QTest::newRow("rename") << "the file %2 couldn't be saved (Operation not permitted)";
         QTest::newRow("in use") << "the data file %2 is in use by another program";
-        QTest::newRow("directory") << "the file %2 can't be read (not a file)";
+        // Linked to another folder's file, which a copy of the program there is writing.
+        QTest::newRow("in use through a link") << "the data file %2 is in use by another program";
+        QTest::newRow("directory") << "the file %2 can't be read (it is a folder)";
     }
 
     void failedWriteChangesNothing() {
@@ -176,18 +182,23 @@ class TestProfileRoutines : public QObject {
         const QByteArray kind = QTest::currentDataTag();
         if (kind == "rename" && getuid() != 0)
             QSKIP("needs root, to write as another user");
-        FakeToolkit folder; // a program folder of its own
+        FakeToolkit folder, linked; // program folders of their own
         const QString file = folder.dataFile();
         if (kind == "directory")
             QVERIFY(QDir().mkdir(file));
         else
             folder.write("[readone]\r\nREAD2=pw\r\n");
+        if (kind.endsWith("link"))
+            QVERIFY(QFile::link(file, linked.dataFile()) &&
+                    chmod(qPrintable(linked.programFolder()), 0777) == 0);
+        // The lock beside the file itself is held; the write goes through the link.
+        const QString written = kind.endsWith("link") ? linked.dataFile() : file;
         chmod(qPrintable(file), kind == "read-only" ? 0444 : 0666);
         chmod(qPrintable(folder.programFolder()), kind == "folder"   ? 0555
                                                   : kind == "rename" ? 01777
                                                                      : 0777);
         QLockFile other(file + ".lock");
-        QVERIFY(kind != "in use" || other.tryLock());
+        QVERIFY(!kind.startsWith("in use") || other.tryLock());
         const QStringList before = entries(folder.programFolder());
         const QByteArray bytes = folder.bytes();
         // Room for the lock, not for the new file; root ignores mode bits, so write as nobody.
@@ -196,35 +207,38 @@ class TestProfileRoutines : public QObject {
         const bool asNobody = getuid() == 0 && setresuid(65534, 65534, 0) == 0;
         // Nothing new to store, even after a change set back: no write, so that still succeeds.
         const bool keptOk =
-            WriteProfileValues({{"readone", "read2", "x"}, {"readone", "read2", "pw"}}, file);
+            WriteProfileValues({{"readone", "read2", "x"}, {"readone", "read2", "pw"}}, written);
         QString why;
-        const bool ok = WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, file, &why);
+        const bool ok =
+            WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, written, &why);
         QVERIFY(!asNobody || setresuid(0, 0, 0) == 0);
         limitFileSize(RLIM_INFINITY);
         QVERIFY(!ok && keptOk == (kind != "directory"));
-        QCOMPARE(why, reason.replace("%1", folder.programFolder()).replace("%2", file));
+        QCOMPARE(why, reason.replace("%1", folder.programFolder()).replace("%2", written));
         QCOMPARE(entries(folder.programFolder()), before);
         QCOMPARE(folder.bytes(), bytes);
     }
 
-    // Pause's end in virtual time: the rounded start, midnight, a program already ending.
+    // How long Pause waits, in virtual time: the rounded start, midnight, a program already
+    // ending, and the clock set back an hour at the first wait (summer time, a manual change).
     void pauseEndsOnTheRoundedSecond_data() {
-        QTest::addColumn<QList<double>>("t"); // called at, seconds, ends at, program ending
-        QTest::newRow("100.2 +1") << QList<double>{100.2, 1, 101, 0};
-        QTest::newRow("100.5 +1 halves to even") << QList<double>{100.5, 1, 101, 0};
-        QTest::newRow("101.5 +1 halves to even") << QList<double>{101.5, 1, 103, 0};
-        QTest::newRow("0 seconds rounded up") << QList<double>{100.7, 0, 101, 0};
-        QTest::newRow("before midnight") << QList<double>{86399.2, 1, 0, 0};
-        QTest::newRow("rounded up to midnight") << QList<double>{86399.7, 1, 1, 0};
-        QTest::newRow("program ending") << QList<double>{100.7, 0, 100.7, 1};
+        QTest::addColumn<QList<double>>("t"); // called at, seconds, clock set back, waited
+        QTest::newRow("100.2 +1") << QList<double>{100.2, 1, 0, 0.8};
+        QTest::newRow("100.5 +1 halves to even") << QList<double>{100.5, 1, 0, 0.5};
+        QTest::newRow("101.5 +1 halves to even") << QList<double>{101.5, 1, 0, 1.5};
+        QTest::newRow("0 seconds rounded up") << QList<double>{100.7, 0, 0, 0.3};
+        QTest::newRow("rounded up to midnight") << QList<double>{86399.7, 1, 0, 1.3};
+        QTest::newRow("clock set back") << QList<double>{100.2, 1, 3600, 0.8};
+        QTest::newRow("program ending") << QList<double>{100.7, 0, 0, -1};
     }
     void pauseEndsOnTheRoundedSecond() {
         QFETCH(QList<double>, t);
         FakeToolkit toolkit;
         toolkit.now = t[0];
-        toolkit.ended = t[3] != 0;
+        toolkit.ended = t[3] < 0;
+        toolkit.onWait = [&] { toolkit.now -= toolkit.waits.size() == 1 ? t[2] : 0; };
         Pause(int(t[1]));
-        QCOMPARE(toolkit.now, t[2]);
+        QVERIFY(qAbs(toolkit.mono - qMax(t[3], 0.0)) < 1e-9);
     }
 
     // Two other copies of the program save rounds of their keys and are killed now and then,
