@@ -1,4 +1,4 @@
-#include "storage/routines.h"
+#include "ui/routines.h"
 
 #include "ui/toolkit.h"
 
@@ -8,22 +8,14 @@ namespace ProfileRoutines {
 
 void Pause(qint32 seconds) {
     Toolkit& toolkit = Toolkit::current();
-    // std::nearbyint rounds halves to even in the default rounding mode.
-    const double start = std::nearbyint(toolkit.clock());
-    for (;;) {
-        if (toolkit.ending())
-            return;
-        double elapsed = toolkit.clock() - start;
-        // The clock fell back to 0 at midnight since the start.
-        if (elapsed < -43200)
-            elapsed += 86400;
-        if (elapsed >= seconds)
-            return;
-        double until = start + seconds;
-        if (until >= 86400)
-            until -= 86400;
+    // The end falls on a whole second of the clock: the call's time rounded to the nearest
+    // second (std::nearbyint: halves to even), plus seconds. It is measured on the monotonic
+    // clock from here on, so a clock set back or forward meanwhile neither stretches the pause
+    // nor cuts it, and midnight is no different from any other second.
+    const double now = toolkit.clock();
+    const double until = toolkit.monotonic() + (std::nearbyint(now) + seconds - now);
+    while (!toolkit.ending() && toolkit.monotonic() < until)
         toolkit.waitForEvents(until);
-    }
 }
 
 void ShowNotice(const QString& prompt, const QString& title) {

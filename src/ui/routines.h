@@ -8,7 +8,8 @@
 namespace ProfileRoutines {
 
 // Waits until the clock passes the call's time, rounded to the nearest second (halves to even),
-// plus seconds, dispatching window events meanwhile. Ends early once the program is ending.
+// plus seconds, dispatching window events meanwhile; measured on the monotonic clock. Ends
+// early once the program is ending.
 void Pause(qint32 seconds);
 
 // A modal box with prompt, one OK button, no icon, and title; returns once it is closed.

@@ -1,6 +1,6 @@
 #include "ui/sequencetimer.h"
 
-#include "storage/routines.h"
+#include "ui/routines.h"
 #include "ui/toolkit.h"
 
 #include <QEvent>

@@ -3,12 +3,14 @@
 #include "storage/profileroutines.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QTime>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -53,14 +55,21 @@ double QtToolkit::clock() {
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
-void QtToolkit::waitForEvents(double untilClock) {
-    double remaining = untilClock - clock();
-    if (remaining < -43200)
-        remaining += 86400; // the deadline lies after midnight
-    const int ms = std::clamp(static_cast<int>(std::ceil(remaining * 1000)), 0, 86400 * 1000);
+double QtToolkit::monotonic() {
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.nsecsElapsed() / 1e9;
+}
+
+void QtToolkit::waitForEvents(double until) {
+    const double remaining = std::clamp(until - monotonic(), 0.0, 86400.0);
     // Sleeps in the event loop instead of spinning; any event is handled as it comes.
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer::singleShot(static_cast<int>(std::ceil(remaining * 1000)), Qt::PreciseTimer, &loop,
+                       &QEventLoop::quit);
     loop.exec();
 }
 

@@ -15,9 +15,11 @@ class Toolkit {
 
     // Seconds since local midnight, with fractions: 0 <= clock() < 86400.
     virtual double clock() = 0;
-    // Dispatches window events, waiting for them at most until clock() reaches untilClock
-    // (it may return sooner). Used by Pause.
-    virtual void waitForEvents(double untilClock) = 0;
+    // Seconds from some fixed moment, with fractions; never goes back, whatever the clock does.
+    virtual double monotonic() = 0;
+    // Dispatches window events, waiting for them at most until monotonic() reaches until (it
+    // may return sooner). Used by Pause.
+    virtual void waitForEvents(double until) = 0;
 
     // Ends the program at once.
     virtual void endProgram() = 0;
@@ -30,19 +32,25 @@ class Toolkit {
     // The data file's full path.
     QString dataFile() const;
 
+    // A notice titled "Tallivor II": how the program says that something it was asked to do
+    // did not happen.
+    void report(const QString& text) { notice(text, QStringLiteral("Tallivor II")); }
+
     // The toolkit in use; the program installs QtToolkit, tests a fake.
     static Toolkit& current();
     // Takes no ownership. Passing nullptr restores the Qt toolkit.
     static void install(Toolkit* toolkit);
 };
 
-// The real toolkit: QMessageBox, the wall clock, QEventLoop, QCoreApplication::exit.
+// The real toolkit: QMessageBox, the wall clock and QElapsedTimer, QEventLoop,
+// QCoreApplication::exit.
 class QtToolkit : public Toolkit {
   public:
     void notice(const QString& text, const QString& title) override;
     bool confirm(const QString& text, const QString& title) override;
     double clock() override;
-    void waitForEvents(double untilClock) override;
+    double monotonic() override;
+    void waitForEvents(double until) override;
     void endProgram() override;
     bool ending() const override { return m_ending; }
     QString programFolder() const override;

@@ -43,8 +43,11 @@ QWidget* find(std::type_index type) {
 }
 
 void add(std::type_index type, QWidget* window) {
-    window->setAttribute(Qt::WA_DeleteOnClose, false);
     loaded()[type] = window;
+}
+
+bool ending() {
+    return Toolkit::current().ending();
 }
 
 void present(QWidget* window) {

@@ -13,6 +13,7 @@ namespace detail {
 QWidget* find(std::type_index type);
 void add(std::type_index type, QWidget* window);
 void present(QWidget* window);
+bool ending();
 } // namespace detail
 
 // The loaded window of that class, or nullptr.
@@ -21,9 +22,12 @@ template <class Form> Form* find() {
 }
 
 // Shows the window modeless, without an owner. A window that is not loaded is created and its
-// load() runs first (it may show message boxes); a loaded one is only brought to the front.
-// Returns nullptr if the load ended the program or unloaded the window.
+// load() runs first, if it has one (it may show message boxes); a loaded one is only brought to
+// the front. Returns nullptr once the program is ending (then nothing is shown), or if the load
+// unloaded the window.
 template <class Form> Form* show() {
+    if (detail::ending())
+        return nullptr;
     if (Form* loaded = find<Form>()) {
         detail::present(loaded);
         return loaded;
@@ -31,8 +35,9 @@ template <class Form> Form* show() {
     auto* form = new Form;
     detail::add(typeid(Form), form);
     QPointer<Form> guard(form);
-    form->load();
-    if (!guard || find<Form>() != form)
+    if constexpr (requires { form->load(); })
+        form->load();
+    if (!guard || find<Form>() != form || detail::ending())
         return nullptr;
     detail::present(form);
     return form;

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <cmath>
 #include <csignal>
 
 FakeToolkit::FakeToolkit() {
@@ -35,13 +36,15 @@ bool FakeToolkit::answer(const QString& shown) {
     return ok;
 }
 
-void FakeToolkit::waitForEvents(double untilClock) {
-    waits.append(untilClock);
+void FakeToolkit::waitForEvents(double until) {
+    waits.append(now + until - mono);
     QCoreApplication::processEvents();
     if (onWait)
         onWait();
-    if (untilClock > now || untilClock < now - 43200)
-        now = untilClock;
+    if (until > mono) {
+        now = std::fmod(now + until - mono, 86400);
+        mono = until;
+    }
 }
 
 QByteArray FakeToolkit::bytes() const {

@@ -25,12 +25,14 @@ class FakeToolkit : public Toolkit {
     // Called as each box is shown, before it is answered: lets a test act "while it is open".
     std::function<void()> onBox;
 
-    // Virtual time, seconds since midnight.
+    // Virtual time: the clock, seconds since midnight, and the monotonic clock, which a test may
+    // let part by setting the clock.
     double now = 36000.0;
-    // Each waitForEvents call: the virtual time it was asked to wait until.
+    double mono = 0.0;
+    // Each waitForEvents call: the clock's time it was asked to wait until.
     QList<double> waits;
     // Called on each waitForEvents after the pending events are dispatched, at the virtual time
-    // of the call; then the clock jumps to the deadline.
+    // of the call; then both clocks move on to the deadline.
     std::function<void()> onWait;
 
     bool ended = false;
@@ -45,7 +47,8 @@ class FakeToolkit : public Toolkit {
         return answer('?' + title + '|' + text);
     }
     double clock() override { return now; }
-    void waitForEvents(double untilClock) override;
+    double monotonic() override { return mono; }
+    void waitForEvents(double until) override;
     void endProgram() override { ended = true, ++endCalls; }
     bool ending() const override { return ended; }
     QString programFolder() const override { return m_folder.path(); }
