@@ -1,41 +1,44 @@
 #include "clearing/form5.h"
 
 #include "mainwindow/form1.h"
+#include "storage/datafile.h"
 #include "storage/profileroutines.h"
+#include "storage/setnames.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
 
 #include <QLabel>
-#include <QLineEdit>
+
+using ProfileRoutines::ProfileSnapshot;
+using ProfileRoutines::ProfileWrite;
+using namespace DataFile;
 
 Form5::Form5()
     : ProgressWindow(QStringLiteral("Form5"), QStringLiteral("Clearing it out."), 4680, 4575) {}
 
-void Form5::runSequence() {
-    m_main = Windows::find<Form1>();
-    m_slotTag = m_main ? m_main->Label1->text() : QString();
+void Form5::load() {
+    const Form1* main = Windows::find<Form1>();
+    m_slot = main ? main->currentSlot() : 0;
+}
 
+void Form5::runSequence() {
+    QStringList names, numbers;
+    for (int entry = 1; entry <= Entries; ++entry) {
+        names << entryNameKey(entry);
+        numbers << entryNumberKey(entry);
+    }
     Label1->setText(QStringLiteral("Nullifying the names....."));
-    for (int k = 1; k <= 15; ++k)
-        clearKey(QStringLiteral("name%1").arg(k));
+    clearStep(names, false);
     if (!pause(1))
         return;
 
     Label1->setText(QStringLiteral("Nullifying the values....."));
-    for (int k = 1; k <= 15; ++k)
-        clearKey(QStringLiteral("num%1").arg(k));
+    clearStep(numbers, false);
     if (!pause(1))
         return;
 
     Label1->setText(QStringLiteral("Resetting the name....."));
-    clearKey(QStringLiteral("Name"));
-    // The slot tag was read at the start: choosing another set meanwhile doesn't move the reset.
-    // With keys left uncleared the slot keeps its name, so that what is left can still be found.
-    for (int slot = 1; slot <= 5 && m_cleared == 31; ++slot) {
-        if (m_slotTag == QStringLiteral("set %1").arg(slot))
-            write(QStringLiteral("Ruduze Vad Ovo"), QStringLiteral("Name%1").arg(slot),
-                  QStringLiteral("Set %1").arg(slot));
-    }
+    clearStep({SetNameKey}, true);
     if (!pause(1))
         return;
 
@@ -44,44 +47,66 @@ void Form5::runSequence() {
         return;
 
     showNow(QStringLiteral("Reloading Registration Tallivor"));
+    // The main window was closed meanwhile (Exit, or its frame): the program ends now that the
+    // clear is done.
+    const bool closed = !Windows::find<Form1>();
     Windows::unload<Form1>();
-    Windows::show<Form1>();
+    if (!closed)
+        Windows::show<Form1>();
     finish();
+    if (closed && !Toolkit::current().ending())
+        Toolkit::current().endProgram();
 }
 
-void Form5::clearKey(const QString& key) {
-    // The top box is read for every write: a set chosen or renamed meanwhile takes the rest.
-    // A main window loaded afresh meanwhile has no set: its top box names no section to clear.
-    const Form1* main = Windows::find<Form1>();
-    if (!main || main != m_main)
-        return fail(QStringLiteral("the main window was closed during the clear"));
-    // Never into another set's section, or the program's own.
-    const QString section = main->Text(31)->text();
-    switch (Form1::clashOf(section, m_slotTag)) {
-    case Form1::Clash::Reserved:
-        return fail(QStringLiteral("the name in the top box, \"%1\", is the name of the "
-                                   "program's own data")
-                        .arg(section));
-    case Form1::Clash::AnotherSet:
-        return fail(
-            QStringLiteral("the name in the top box, \"%1\", belongs to another set").arg(section));
-    case Form1::Clash::None:
-        break;
-    }
-    if (write(section, key, QString()))
-        ++m_cleared;
-}
-
-bool Form5::write(const QString& section, const QString& key, const QString& value) {
+void Form5::clearStep(const QStringList& keys, bool resetName) {
+    // Once a step failed the rest is left as it is, for the report to describe.
+    if (!m_failure.isEmpty() || m_slot == 0)
+        return;
+    bool keptName = false;
     QString reason;
-    if (ProfileRoutines::WriteProfileValues({{section, key, value}}, Toolkit::current().dataFile(),
-                                            &reason))
-        return true;
-    fail(reason.isEmpty() ? QStringLiteral("the data file could not be written") : reason);
-    return false;
-}
-
-void Form5::fail(const QString& reason) {
-    if (m_failure.isEmpty())
+    const bool written = ProfileRoutines::UpdateProfileValues(
+        [&](const ProfileSnapshot& now, QString* refusal) {
+            // The slot's name as stored now: a rename saved during a pause is followed.
+            QStringList stored;
+            for (int slot = 1; slot <= Slots; ++slot)
+                stored << now.value(NamesSection, nameKey(slot));
+            const QString section = stored.value(m_slot - 1);
+            QList<ProfileWrite> writes;
+            // Never into another set's section or the program's own, as a file edited by hand
+            // could have it.
+            switch (SetNames::judge(section, m_slot, stored, SetNames::Defaults::Allowed)) {
+            case SetNames::Verdict::Blank:
+                *refusal = QStringLiteral("the set has no name in the data file");
+                return writes;
+            case SetNames::Verdict::Reserved:
+                *refusal = QStringLiteral("the set's name, \"%1\", is the name of the program's "
+                                          "own data")
+                               .arg(section);
+                return writes;
+            case SetNames::Verdict::AnotherSet:
+                *refusal =
+                    QStringLiteral("the set's name, \"%1\", belongs to another set").arg(section);
+                return writes;
+            case SetNames::Verdict::Default:
+            case SetNames::Verdict::Ok:
+                break;
+            }
+            for (const QString& key : keys)
+                writes.append({section, key, QString()});
+            if (resetName) {
+                QStringList left = now.keysWithValues(section);
+                left.removeIf([](const QString& key) {
+                    return key.compare(SetNameKey, Qt::CaseInsensitive) == 0;
+                });
+                keptName = !left.isEmpty();
+                if (!keptName)
+                    writes.append({NamesSection, nameKey(m_slot), defaultName(m_slot)});
+            }
+            return writes;
+        },
+        Toolkit::current().dataFile(), &reason);
+    if (!written)
         m_failure = reason;
+    else if (keptName)
+        m_failure = QStringLiteral("it was saved again during the clear, and keeps its name");
 }

@@ -3,27 +3,23 @@
 
 #include "clearing/progresswindow.h"
 
-#include <QPointer>
-
-class Form1;
+#include <QStringList>
 
 class Form5 : public ProgressWindow {
     Q_OBJECT
   public:
     Form5();
+    // Takes the slot chosen in the main window: the set this run clears.
+    void load();
 
   protected:
     void runSequence() override;
 
   private:
-    // Empties the key in the section the main window's top box names right now.
-    void clearKey(const QString& key);
-    bool write(const QString& section, const QString& key, const QString& value);
-    // Keeps the first reason for the report at the end.
-    void fail(const QString& reason);
+    // Empties the keys in the section the slot's stored name names at the moment of the write;
+    // with resetName, also gives the slot its default name back if nothing is left in it.
+    void clearStep(const QStringList& keys, bool resetName);
 
-    QPointer<Form1> m_main; // the main window whose set is cleared
-    QString m_slotTag;      // its slot tag at the start
-    int m_cleared = 0;      // keys of the set emptied so far
-    QString m_failure;      // why the first skipped or failed write was not made
+    int m_slot = 0;    // 1 .. 5
+    QString m_failure; // why the set was not cleared whole, for the report at the end
 };

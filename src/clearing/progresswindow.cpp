@@ -45,7 +45,7 @@ bool ProgressWindow::pause(int seconds) {
 
 bool ProgressWindow::report(const QString& text) {
     const QPointer<ProgressWindow> self(this);
-    Toolkit::current().notice(text, QStringLiteral("Tallivor II"));
+    Toolkit::current().report(text);
     return self && !Toolkit::current().ending();
 }
 
@@ -65,6 +65,5 @@ void ProgressWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     QWidget::closeEvent(event);
-    if (event->isAccepted())
-        Windows::forget(this);
+    Windows::forget(this);
 }

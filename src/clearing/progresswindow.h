@@ -12,8 +12,6 @@ class QLabel;
 class ProgressWindow : public QWidget {
     Q_OBJECT
   public:
-    void load() {}
-
     // True from the first tick until the sequence has ended.
     bool running() const;
 

@@ -1,10 +1,13 @@
 #include "mainwindow/form1.h"
 
 #include "clearing/clearing.h"
+#include "clearing/form5.h"
 #include "startup/form4.h"
+#include "storage/datafile.h"
 #include "storage/profileroutines.h"
-#include "storage/routines.h"
+#include "storage/setnames.h"
 #include "ui/layout.h"
+#include "ui/routines.h"
 #include "ui/textbox.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
@@ -17,26 +20,20 @@
 #include <QMenuBar>
 
 using ProfileRoutines::ProfileKey;
+using ProfileRoutines::ProfileSnapshot;
 using ProfileRoutines::ProfileWrite;
+using namespace DataFile;
 
 const QString Form1::NoSetPhrase = QStringLiteral("Please select a set before making the list");
 
 namespace {
-const QString NamesSection = QStringLiteral("Ruduze Vad Ovo");
-const QString StateSection = QStringLiteral("readone");
 const QString PickAName = QStringLiteral("Pick a name");
 
 const QString MakerWeb = QStringLiteral("www.quorvex.example");
 const QString MakerMail = QStringLiteral("suggestions@quorvex.example");
 
-QString defaultName(int slot) {
-    return QStringLiteral("Set %1").arg(slot);
-}
 QString slotTag(int slot) {
     return QStringLiteral("set %1").arg(slot);
-}
-QString nameKey(int slot) {
-    return QStringLiteral("Name%1").arg(slot);
 }
 
 // Menu captions take "&" as the mark of an access letter; a set name shows as typed.
@@ -49,7 +46,7 @@ QString fromCaption(QString caption) {
 
 QList<ProfileKey> setNameKeys() {
     QList<ProfileKey> keys;
-    for (int slot = 1; slot <= 5; ++slot)
+    for (int slot = 1; slot <= Slots; ++slot)
         keys.append({NamesSection, nameKey(slot)});
     return keys;
 }
@@ -57,6 +54,7 @@ QList<ProfileKey> setNameKeys() {
 
 Form1::Form1() {
     setObjectName(QStringLiteral("Form1"));
+    // The caption ends in a blank, as the program's users have always seen it.
     setWindowTitle(QStringLiteral("Tallivor II "));
     // Sizable, with a minimize button and no maximize button.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -86,21 +84,20 @@ void Form1::buildControls() {
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setAccessibleDescription(QStringLiteral("Status line"));
 
-    // Said to a screen reader in place of what a sighted user sees from the layout.
-    for (int entry = 1; entry <= 15; ++entry) {
+    // Entry by entry, name box then number box: the order of the tab key too. The accessible
+    // names say to a screen reader what a sighted user sees from the layout.
+    for (int entry = 1; entry <= Entries; ++entry) {
+        const int top = 600 + 360 * (entry - 1);
         m_text[2 * entry - 2] =
             TextBox::create(central, QStringLiteral("Text%1").arg(2 * entry - 1),
                             QStringLiteral("Entry %1 name").arg(entry));
+        NameBox(entry)->setGeometry(Layout::rect(0, top, 2415, 285));
         m_text[2 * entry - 1] =
             TextBox::create(central, QStringLiteral("Text%1").arg(2 * entry),
                             QStringLiteral("Entry %1 serial number or password").arg(entry));
+        NumberBox(entry)->setGeometry(Layout::rect(2640, top, 4335, 285));
     }
     m_text[30] = TextBox::create(central, QStringLiteral("Text31"), QStringLiteral("Set name"));
-    for (int entry = 1; entry <= 15; ++entry) {
-        const int top = 600 + 360 * (entry - 1);
-        Text(2 * entry - 1)->setGeometry(Layout::rect(0, top, 2415, 285));
-        Text(2 * entry)->setGeometry(Layout::rect(2640, top, 4335, 285));
-    }
     Text(31)->setGeometry(Layout::rect(0, 240, 6975, 285));
     Text(31)->setText(QStringLiteral("Set 1"));
     Text(31)->setEnabled(false);
@@ -110,11 +107,8 @@ void Form1::buildControls() {
     Text(3)->setText(QStringLiteral(" "));
     Text(5)->setText(QStringLiteral(" "));
 
-    for (int n = 1; n < 31; ++n)
-        setTabOrder(Text(n), Text(n + 1));
-
     // Connected after the initial texts, so that only later changes are judged.
-    for (int n = 1; n <= 30; ++n)
+    for (int n = 1; n <= 2 * Entries; ++n)
         connect(Text(n), &QLineEdit::textChanged, this, &Form1::entryChanged);
 }
 
@@ -125,75 +119,81 @@ void Form1::buildMenus() {
         menu->menuAction()->setObjectName(QLatin1String(name));
         return menu;
     };
-    auto addItem = [this](QMenu* menu, const char* name, const QString& caption) {
-        auto* action = new QAction(caption, this);
+    auto addItem = [this](QMenu* menu, const char* name, const QString& caption, auto slot) {
+        QAction* action = menu->addAction(caption, this, slot);
         action->setObjectName(QLatin1String(name));
-        menu->addAction(action);
         return action;
     };
 
     file = addMenu("file", QStringLiteral("&File"));
-    About = addItem(file, "About", QStringLiteral("About"));
-    Exit = addItem(file, "Exit", QStringLiteral("Exit"));
+    About = addItem(file, "About", QStringLiteral("About"), &Form1::showAbout);
+    Exit = addItem(file, "Exit", QStringLiteral("Exit"), &Form1::exitProgram);
 
     sets = addMenu("sets", QStringLiteral("&Sets"));
     const char* setNames[] = {"Set1", "set2", "set3", "set4", "set5"};
-    for (int slot = 1; slot <= 5; ++slot) {
-        m_setEntries[slot - 1] = addItem(sets, setNames[slot - 1], defaultName(slot));
-        connect(SetEntry(slot), &QAction::triggered, this, [this, slot] { chooseSet(slot); });
-    }
+    for (int slot = 1; slot <= Slots; ++slot)
+        m_setEntries[slot - 1] =
+            addItem(sets, setNames[slot - 1], defaultName(slot), [this, slot] { chooseSet(slot); });
 
     save = addMenu("save", QStringLiteral("&Save"));
-    asset1 = addItem(save, "asset1", QStringLiteral("save set"));
+    asset1 = addItem(save, "asset1", QStringLiteral("save set"), &Form1::saveSet);
     asset1->setEnabled(false);
 
     reset = addMenu("reset", QStringLiteral("&Reset"));
-    curset = addItem(reset, "curset", QStringLiteral("Clear Current Set"));
-    all = addItem(reset, "all", QStringLiteral("Clear All"));
+    curset = addItem(reset, "curset", QStringLiteral("Clear Current Set"),
+                     [] { Clearing::ClearCurrentSet(); });
+    all = addItem(reset, "all", QStringLiteral("Clear All"), [] { Clearing::ClearAll(); });
 
     pws = addMenu("pws", QStringLiteral("&Password"));
-    changep = addItem(pws, "changep", QStringLiteral("Change Password"));
+    changep =
+        addItem(pws, "changep", QStringLiteral("Change Password"), [] { Windows::show<Form4>(); });
 
     rmt = addMenu("rmt", QStringLiteral("&Other"));
-    others = addItem(rmt, "others", QStringLiteral("Other software"));
-    website = addItem(rmt, "website", QStringLiteral("Website"));
-    sugs = addItem(rmt, "sugs", QStringLiteral("Suggestions"));
-
-    connect(About, &QAction::triggered, this, &Form1::showAbout);
-    connect(Exit, &QAction::triggered, this, &Form1::exitProgram);
-    connect(asset1, &QAction::triggered, this, &Form1::saveSet);
-    connect(curset, &QAction::triggered, this, [] { Clearing::ClearCurrentSet(); });
-    connect(all, &QAction::triggered, this, [] { Clearing::ClearAll(); });
-    connect(changep, &QAction::triggered, this, [] { Windows::show<Form4>(); });
-    connect(others, &QAction::triggered, this, &Form1::showOtherSoftware);
-    connect(website, &QAction::triggered, this, &Form1::showWebsite);
-    connect(sugs, &QAction::triggered, this, &Form1::showSuggestions);
+    others = addItem(rmt, "others", QStringLiteral("Other software"), &Form1::showOtherSoftware);
+    website = addItem(rmt, "website", QStringLiteral("Website"), &Form1::showWebsite);
+    sugs = addItem(rmt, "sugs", QStringLiteral("Suggestions"), &Form1::showSuggestions);
 }
 
 QString Form1::setName(int slot) const {
     return fromCaption(SetEntry(slot)->text());
 }
 
+int Form1::currentSlot() const {
+    for (int slot = 1; slot <= Slots; ++slot) {
+        if (Label1->text() == slotTag(slot))
+            return slot;
+    }
+    return 0;
+}
+
 void Form1::load() {
-    const QString file = Toolkit::current().dataFile();
-    if (ProfileRoutines::ReadProfileValue(StateSection, QStringLiteral("read1"), file) !=
-        QLatin1String("1")) {
+    const QString data = Toolkit::current().dataFile();
+    QString reason;
+    bool written = true;
+    if (ProfileRoutines::ReadProfileValue(StateSection, LoadedKey, data) != Loaded) {
         QList<ProfileWrite> defaults;
-        for (int slot = 1; slot <= 5; ++slot)
+        for (int slot = 1; slot <= Slots; ++slot)
             defaults.append({NamesSection, nameKey(slot), defaultName(slot)});
-        ProfileRoutines::WriteProfileValues(defaults, file);
+        written = ProfileRoutines::WriteProfileValues(defaults, data, &reason);
     }
     showSetNames();
     Text(31)->setText(NoSetPhrase);
-    ProfileRoutines::WriteProfileValue(StateSection, QStringLiteral("read1"), QStringLiteral("1"),
-                                       file);
+    if (written)
+        written =
+            ProfileRoutines::WriteProfileValues({{StateSection, LoadedKey, Loaded}}, data, &reason);
+    // Only a file without the program's data can fail here (a value already stored is not
+    // written again): nothing typed could be kept.
+    if (!written) {
+        Toolkit::current().report(QStringLiteral("The data file could not be written: ") + reason);
+        Toolkit::current().endProgram();
+    }
 }
 
 // The five menu captions, as the data file holds the names now; a missing name stays empty.
 void Form1::showSetNames() {
     const QStringList names =
         ProfileRoutines::ReadProfileValues(setNameKeys(), Toolkit::current().dataFile());
-    for (int slot = 1; slot <= 5; ++slot)
+    for (int slot = 1; slot <= Slots; ++slot)
         SetEntry(slot)->setText(toCaption(names.value(slot - 1)));
 }
 
@@ -207,90 +207,80 @@ void Form1::chooseSet(int slot) {
     // The set's entries live in the section named like the set.
     const QString section = Text(31)->text();
     QList<ProfileKey> keys;
-    for (int entry = 1; entry <= 15; ++entry)
-        keys.append({section, QStringLiteral("name%1").arg(entry)});
-    for (int entry = 1; entry <= 15; ++entry)
-        keys.append({section, QStringLiteral("num%1").arg(entry)});
+    for (int entry = 1; entry <= Entries; ++entry)
+        keys.append({section, entryNameKey(entry)});
+    for (int entry = 1; entry <= Entries; ++entry)
+        keys.append({section, entryNumberKey(entry)});
     const QStringList values =
         ProfileRoutines::ReadProfileValues(keys, Toolkit::current().dataFile());
-    for (int entry = 1; entry <= 15; ++entry)
-        Text(2 * entry - 1)->setText(values.value(entry - 1));
-    for (int entry = 1; entry <= 15; ++entry)
-        Text(2 * entry)->setText(values.value(15 + entry - 1));
+    for (int entry = 1; entry <= Entries; ++entry)
+        NameBox(entry)->setText(values.value(entry - 1));
+    for (int entry = 1; entry <= Entries; ++entry)
+        NumberBox(entry)->setText(values.value(Entries + entry - 1));
 }
 
 void Form1::saveSet() {
-    const QString name = Text(31)->text();
-    const QString file = Toolkit::current().dataFile();
-    const QString tag = Label1->text();
+    const QString name = SetNames::trimmed(Text(31)->text());
+    const int slot = currentSlot();
+    QList<ProfileWrite> writes;
+    for (int entry = 1; entry <= Entries; ++entry)
+        writes.append({name, entryNameKey(entry), NameBox(entry)->text()});
+    for (int entry = 1; entry <= Entries; ++entry)
+        writes.append({name, entryNumberKey(entry), NumberBox(entry)->text()});
+    writes.append({name, SetNameKey, name});
+    if (slot)
+        writes.append({NamesSection, nameKey(slot), name});
 
-    for (int slot = 1; slot <= 5; ++slot) {
-        if (name == defaultName(slot)) {
-            Toolkit::current().notice(QStringLiteral("Type a name for the set in the top box!"),
-                                      PickAName);
-            return;
-        }
-    }
-    // Names the data file can't keep apart from other data.
-    if (name.trimmed().isEmpty()) {
-        Toolkit::current().notice(QStringLiteral("Type a name for the set in the top box!"),
-                                  PickAName);
-        return;
-    }
-    switch (clashOf(name, tag)) {
-    case Clash::Reserved:
-        Toolkit::current().notice(
-            QStringLiteral("That name is reserved. Type another name for the set in the top box!"),
-            PickAName);
-        return;
-    case Clash::AnotherSet:
-        Toolkit::current().notice(QStringLiteral("Another set already has that name. Type "
-                                                 "another name for the set in the top box!"),
-                                  PickAName);
-        return;
-    case Clash::None:
+    // Judged on the names as stored at the moment of the write: another copy of the program
+    // may have named a set meanwhile.
+    SetNames::Verdict verdict = SetNames::Verdict::Ok;
+    QString reason;
+    const bool saved = ProfileRoutines::UpdateProfileValues(
+        [&](const ProfileSnapshot& now, QString* refusal) {
+            QStringList stored;
+            for (int s = 1; s <= Slots; ++s)
+                stored.append(now.value(NamesSection, nameKey(s)));
+            verdict = SetNames::judge(name, slot, stored);
+            if (verdict != SetNames::Verdict::Ok) {
+                *refusal = QStringLiteral("refused");
+                return QList<ProfileWrite>();
+            }
+            return writes;
+        },
+        Toolkit::current().dataFile(), &reason);
+
+    const QString another = QStringLiteral(" Type another name for the set in the top box!");
+    switch (verdict) {
+    case SetNames::Verdict::Blank:
+    case SetNames::Verdict::Default:
+        return Toolkit::current().notice(QStringLiteral("Type a name for the set in the top box!"),
+                                         PickAName);
+    case SetNames::Verdict::Reserved:
+        return Toolkit::current().notice(QStringLiteral("That name is reserved.") + another,
+                                         PickAName);
+    case SetNames::Verdict::AnotherSet:
+        return Toolkit::current().notice(
+            QStringLiteral("Another set already has that name.") + another, PickAName);
+    case SetNames::Verdict::Ok:
         break;
     }
-
-    QList<ProfileWrite> writes;
-    for (int entry = 1; entry <= 15; ++entry)
-        writes.append({name, QStringLiteral("name%1").arg(entry), Text(2 * entry - 1)->text()});
-    for (int entry = 1; entry <= 15; ++entry)
-        writes.append({name, QStringLiteral("num%1").arg(entry), Text(2 * entry)->text()});
-    writes.append({name, QStringLiteral("Name"), name});
-    for (int slot = 1; slot <= 5; ++slot) {
-        if (tag == slotTag(slot))
-            writes.append({NamesSection, nameKey(slot), name});
-    }
     // One replacement of the file: the old set or the new one, never half of it.
-    QString reason;
-    if (!ProfileRoutines::WriteProfileValues(writes, file, &reason)) {
-        Toolkit::current().notice(QStringLiteral("The set could not be saved: ") + reason,
-                                  QStringLiteral("Tallivor II"));
-        return;
-    }
+    if (!saved)
+        return Toolkit::current().report(QStringLiteral("The set could not be saved: ") + reason);
+    // The box shows what is stored: the name without its outer blanks.
+    Text(31)->setText(name);
     showSetNames();
 }
 
-Form1::Clash Form1::clashOf(const QString& name, const QString& tag) {
-    if (name.compare(StateSection, Qt::CaseInsensitive) == 0 ||
-        name.compare(NamesSection, Qt::CaseInsensitive) == 0)
-        return Clash::Reserved;
-    // What matters is the section: compared with the names stored, not with the menu.
-    const QStringList stored =
-        ProfileRoutines::ReadProfileValues(setNameKeys(), Toolkit::current().dataFile());
-    for (int slot = 1; slot <= 5; ++slot) {
-        if (tag != slotTag(slot) && name.compare(stored.value(slot - 1), Qt::CaseInsensitive) == 0)
-            return Clash::AnotherSet;
-    }
-    return Clash::None;
+void Form1::remindToChooseASet() {
+    Toolkit::current().notice(QStringLiteral("SELECT A SET BEFORE MAKING A LIST"),
+                              QStringLiteral("Choose a set from set menu"));
 }
 
 // Typing before a set is chosen would be lost when one is chosen: say so, but keep the text.
 void Form1::entryChanged() {
     if (Text(31)->text() == NoSetPhrase)
-        Toolkit::current().notice(QStringLiteral("SELECT A SET BEFORE MAKING A LIST"),
-                                  QStringLiteral("Choose a set from set menu"));
+        remindToChooseASet();
 }
 
 void Form1::showAbout() {
@@ -316,15 +306,15 @@ void Form1::showSuggestions() {
                                 QStringLiteral("Suggestions"));
 }
 
-// Nothing is saved or asked; other open windows go with the program.
+// Nothing is saved or asked; other open windows go with the program. A clear under way is not
+// cut short: it ends the program when it is done.
 void Form1::exitProgram() {
     Windows::unload(this);
-    if (!Toolkit::current().ending())
+    if (!Windows::find<Form5>() && !Toolkit::current().ending())
         Toolkit::current().endProgram();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
-    if (event->isAccepted())
-        Windows::forget(this);
+    Windows::forget(this);
 }

@@ -20,11 +20,20 @@ class Form1 : public QMainWindow {
 
     // Text(1) .. Text(31): the entry boxes and the top box.
     QLineEdit* Text(int n) const { return m_text.at(n - 1); }
+    // The boxes of entry 1 .. 15: its name (Text1, Text3 .. Text29) and its number (Text2, Text4
+    // .. Text30).
+    QLineEdit* NameBox(int entry) const { return Text(2 * entry - 1); }
+    QLineEdit* NumberBox(int entry) const { return Text(2 * entry); }
     // The set menu entry of slot 1 .. 5 (Set1, set2 .. set5).
     QAction* SetEntry(int slot) const { return m_setEntries.at(slot - 1); }
     // The set name that the menu entry of slot 1 .. 5 shows (its caption without the escaping
     // of "&" that keeps the menu from taking it for an access letter).
     QString setName(int slot) const;
+    // The slot chosen (1 .. 5) as the slot tag says, 0 before a set is chosen.
+    int currentSlot() const;
+
+    // The warning that a set must be chosen first.
+    static void remindToChooseASet();
 
     QLabel* Label1 = nullptr; // the slot tag
     QLabel* Label2 = nullptr; // the status line
@@ -48,12 +57,6 @@ class Form1 : public QMainWindow {
 
     // The text of Text31 while no set is chosen.
     static const QString NoSetPhrase;
-
-    // Whether the data-file section of a set of that slot (its tag, "set 1" .. "set 5") and
-    // name would be the program's own (Reserved) or another slot's set (AnotherSet), as the data
-    // file names the sets now. Letter case makes no difference to a section name.
-    enum class Clash { None, Reserved, AnotherSet };
-    static Clash clashOf(const QString& name, const QString& slotTag);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,6 @@
 #include "startup/form2.h"
 
+#include "storage/datafile.h"
 #include "storage/profileroutines.h"
 #include "ui/toolkit.h"
 
@@ -8,8 +9,8 @@
 namespace {
 // Check mode once the main window has been loaded; set-password mode before.
 bool checkMode() {
-    return ProfileRoutines::ReadProfileValue(QStringLiteral("readone"), QStringLiteral("read1"),
-                                             Toolkit::current().dataFile()) == QLatin1String("1");
+    return ProfileRoutines::ReadProfileValue(DataFile::StateSection, DataFile::LoadedKey,
+                                             Toolkit::current().dataFile()) == DataFile::Loaded;
 }
 } // namespace
 
@@ -29,7 +30,7 @@ void Form2::Command1_Click() {
         return;
     }
     const QString stored = ProfileRoutines::ReadProfileValue(
-        QStringLiteral("readone"), QStringLiteral("read2"), Toolkit::current().dataFile());
+        DataFile::StateSection, DataFile::PasswordKey, Toolkit::current().dataFile());
     if (Text1->text().toLower() == stored.toLower()) {
         openMainWindow();
         return;

@@ -2,6 +2,7 @@
 
 #include "mainwindow/form1.h"
 #include "startup/form2.h"
+#include "storage/datafile.h"
 #include "storage/profileroutines.h"
 #include "ui/accessibility.h"
 #include "ui/layout.h"
@@ -38,8 +39,8 @@ QFont titleFont(const QStringList& families, bool italic) {
     return font;
 }
 
-QString readKey(const char* key) {
-    return ProfileRoutines::ReadProfileValue(QStringLiteral("readone"), QLatin1String(key),
+QString readKey(const QString& key) {
+    return ProfileRoutines::ReadProfileValue(DataFile::StateSection, key,
                                              Toolkit::current().dataFile());
 }
 } // namespace
@@ -73,13 +74,25 @@ Form3::Form3() {
     connect(Timer1, &SequenceTimer::sequence, this, &Form3::Timer1_Timer);
 }
 
+void Form3::load() {
+    // A data file that is there but can't be read is not a first start: going on would hide
+    // the owner's data behind an empty main window, and skip the password.
+    QString reason;
+    const QString file = Toolkit::current().dataFile();
+    if (!ProfileRoutines::ProfileReadable(file, &reason)) {
+        Toolkit::current().report(
+            QStringLiteral("The data file could not be read: %1 (%2)").arg(file, reason));
+        Toolkit::current().endProgram();
+    }
+}
+
 void Form3::Timer1_Timer() {
     // Pauses run the event loop: the window system may close the splash meanwhile, which ends
     // the program (see closeEvent). Nothing of this window may be touched after that.
     QPointer<Form3> self(this);
     const auto pause = [this](qint32 seconds) { return SequenceTimer::pause(this, seconds); };
 
-    if (readKey("read1") != QLatin1String("1")) {
+    if (readKey(DataFile::LoadedKey) != DataFile::Loaded) {
         struct Title {
             QLabel* Form3::*label;
             const char* text;
@@ -98,14 +111,22 @@ void Form3::Timer1_Timer() {
             (this->*titles[i].label)->setText(QLatin1String(titles[i].text));
         }
         // The first-run marker: makes read2 non-empty so that the password screen asks for one.
-        ProfileRoutines::WriteProfileValue(QStringLiteral("readone"), QStringLiteral("read2"),
-                                           QStringLiteral("2"), Toolkit::current().dataFile());
+        // Where it can't be written, nothing chosen from here on could be kept.
+        QString reason;
+        if (!ProfileRoutines::WriteProfileValues(
+                {{DataFile::StateSection, DataFile::PasswordKey, DataFile::FirstRunMarker}},
+                Toolkit::current().dataFile(), &reason)) {
+            Toolkit::current().report(QStringLiteral("The data file could not be written: ") +
+                                      reason);
+            Toolkit::current().endProgram();
+            return;
+        }
         if (!pause(2))
             return;
     }
 
     // The next window is shown before the splash goes, so its loading runs with the splash open.
-    if (readKey("read2").isEmpty())
+    if (readKey(DataFile::PasswordKey).isEmpty())
         Windows::show<Form1>();
     else
         Windows::show<Form2>();
@@ -115,8 +136,6 @@ void Form3::Timer1_Timer() {
 
 void Form3::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (!event->isAccepted())
-        return;
     Timer1->stop();
     Windows::forget(this);
     // Only the sequence closes the splash (by unloading it); closed from outside, the program

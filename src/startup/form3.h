@@ -11,7 +11,8 @@ class Form3 : public QWidget {
     Q_OBJECT
   public:
     Form3();
-    void load() {}
+    // Ends the program when the data file is there but can't be read.
+    void load();
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

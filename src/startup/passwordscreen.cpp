@@ -1,6 +1,7 @@
 #include "startup/passwordscreen.h"
 
 #include "mainwindow/form1.h"
+#include "storage/datafile.h"
 #include "storage/profileroutines.h"
 #include "ui/accessibility.h"
 #include "ui/layout.h"
@@ -14,8 +15,9 @@
 #include <QPointer>
 #include <QPushButton>
 
+using namespace DataFile;
+
 namespace {
-const QString section = QStringLiteral("readone");
 
 // Empties a text box on every click in it, whatever it holds.
 class EmptyOnClick : public QObject {
@@ -98,8 +100,8 @@ void PasswordScreen::showImportantNotice() {
 }
 
 void PasswordScreen::Command2_Click() {
-    const QString clue = ProfileRoutines::ReadProfileValue(section, QStringLiteral("read3"),
-                                                           Toolkit::current().dataFile());
+    const QString clue =
+        ProfileRoutines::ReadProfileValue(StateSection, ClueKey, Toolkit::current().dataFile());
     Toolkit::current().notice(QStringLiteral("The clue you left for yourself was: ") + clue,
                               QStringLiteral("Clue"));
 }
@@ -112,17 +114,16 @@ bool PasswordScreen::recordPassword(bool markLoaded) {
         return false;
     }
     QList<ProfileRoutines::ProfileWrite> writes{
-        {section, QStringLiteral("read2"), Text1->text()},
-        {section, QStringLiteral("read3"), Text2->text()},
+        {StateSection, PasswordKey, Text1->text()},
+        {StateSection, ClueKey, Text2->text()},
     };
     if (markLoaded)
-        writes.append({section, QStringLiteral("read1"), QStringLiteral("1")});
+        writes.append({StateSection, LoadedKey, Loaded});
     // One write for all keys: a password is never stored without its clue.
     QString reason;
     if (ProfileRoutines::WriteProfileValues(writes, Toolkit::current().dataFile(), &reason))
         return true;
-    Toolkit::current().notice(QStringLiteral("The password could not be stored: ") + reason,
-                              QStringLiteral("Tallivor II"));
+    Toolkit::current().report(QStringLiteral("The password could not be stored: ") + reason);
     return false;
 }
 
@@ -135,6 +136,5 @@ void PasswordScreen::openMainWindow() {
 
 void PasswordScreen::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (event->isAccepted())
-        Windows::forget(this);
+    Windows::forget(this);
 }

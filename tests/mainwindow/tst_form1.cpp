@@ -147,17 +147,23 @@ class TestForm1 : public QObject {
     void saveAndRename_data() {
         QTest::addColumn<int>("slot");
         QTest::addColumn<QString>("name");
-        QTest::newRow("its own default in lower case") << 1 << "set 1";
-        QTest::newRow("a default followed by a blank") << 2 << "Set 1 ";
-        QTest::newRow("an ampersand, shown as typed") << 3 << "Tom & Jerry";
-        QTest::newRow("a default inside") << 4 << "Set 44";
+        QTest::addColumn<QString>("stored"); // and then shown in the top box and the menu
+        QTest::newRow("outer blanks") << 1 << " \tmy bank  "
+                                      << "my bank";
+        QTest::newRow("an ampersand, shown as typed") << 3 << "Tom & Jerry"
+                                                      << "Tom & Jerry";
+        QTest::newRow("a default inside") << 4 << "Set 44"
+                                          << "Set 44";
         // Line breaks are dropped: the name is what the box shows, not a reserved or taken one.
-        QTest::newRow("the set names' section, pasted over two lines") << 5 << "Ruduze\nVad Ovo";
-        QTest::newRow("another set's name, pasted over two lines") << 1 << "set\r\n2";
+        QTest::newRow("the set names' section, pasted over two lines") << 5 << "Ruduze\nVad Ovo"
+                                                                       << "RuduzeVad Ovo";
+        QTest::newRow("a default name, pasted over two lines") << 1 << "set\r\n2"
+                                                               << "set2";
     }
     void saveAndRename() {
         QFETCH(int, slot);
         QFETCH(QString, name);
+        QFETCH(QString, stored);
         Session s;
         s.w->SetEntry(slot)->trigger();
         QStringList typed = filled("Program "), menu = Defaults;
@@ -166,8 +172,9 @@ class TestForm1 : public QObject {
             QTest::keyClicks(s.w->Text(n), typed[n - 1]);
         retype(s.w->Text(2), "Program\r\n 2\n");
         retype(s.w->Text(31), name);
-        name.remove('\r').remove('\n');
+        name = stored;
         s.w->asset1->trigger();
+        QCOMPARE(s.state().at(30), name);        // the top box
         QCOMPARE(s.state().at(33 + slot), name); // the Sets menu as it shows
         // Renamed to the longest name, with the longest entries: a new section, the old one as
         // it was. The boxes stop at the longest text the data file gives back.
@@ -208,8 +215,8 @@ class TestForm1 : public QObject {
         row("blanks only", "   ", typeName);
         row("READONE", "READONE", reserved);
         row("ruduze vad ovo", "ruduze vad ovo", reserved);
-        row("another slot's name, other case", "games", taken);
-        row("another slot's default name, other case", "set 2", taken);
+        row("another slot's name, other case, outer blanks", "  games\t", taken);
+        row("a default name, other case", "set 2", typeName);
         // Room for a few of the set's keys, not for all: saved whole or not at all.
         row("file-size limit", "Bank",
             "Tallivor II|The set could not be saved: the file %file couldn't be saved (File too "

@@ -11,6 +11,8 @@
 #include <QtWidgets>
 
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Data-file bytes: the readone section with these lines, each ended with CRLF as new files are.
@@ -75,7 +77,7 @@ class TestStartup : public QObject {
         row("start: no password", "start:Form1", readone({"READ2=", "READ1=1"}), {}, {}, {});
         row("start: never painted", "start:Form2", {}, {}, {}, {}, marker);
         row("start: closed after the marker", "start:none", {}, {}, {}, {}, marker, 7);
-        row("start: closed at the notice", "start:Form2", {}, {}, {}, {}, marker, 8);
+        row("start: closed at the notice", "start:none", {}, {}, {}, {}, marker, 8);
         row("set: blanks kept", "Form2", marker, " pA s ", " c ", {}, saved(" pA s ", " c "));
         row("set: pasted with line breaks", "Form2", marker, "pw1\n", "\r\nmy\u2028cat\u2029\u0085",
             {}, saved("pw1", "mycat"));
@@ -110,7 +112,7 @@ class TestStartup : public QObject {
             toolkit->expect("IMPORTANT|If you don't want to password this program, leave the box "
                             "blank and click enter.");
         };
-        if (how == "start:Form2" || !how.startsWith("start"))
+        if (how == "start:Form2" || !how.startsWith("start") || closeAt == 8)
             important();
         QPointer<Form3> splash = how.startsWith("start:") ? Windows::show<Form3>() : nullptr;
         QVERIFY(!splash || !splash->Timer1->isActive()); // nothing runs before the first paint
@@ -139,12 +141,14 @@ class TestStartup : public QObject {
                     "5/%1Presented By://|7/%1Presented By:/Quorvex/marker")
                 .arg("Registration Tallivor II/")
                 .split('|');
-        const int steps =
-            how == "start:Form2" || how == "start:none" ? (closeAt ? closeAt - 1 : 6) : 0;
+        const int steps = how == "start:Form2" || how == "start:none"
+                              ? (closeAt ? std::min(closeAt - 1, 6) : 6)
+                              : 0;
         QCOMPARE(seen, titles.mid(0, steps));
-        if (const Form2* f = Windows::find<Form2>(); how.startsWith("start:")) // the window left
-            QCOMPARE(QString(f ? (f->Text2->isVisible() ? "Form2" : "Form2 check")
-                               : (Windows::find<Form1>() ? "Form1" : "none")),
+        if (const Form2* f = Windows::find<Form2>(); how.startsWith("start:")) // the window shown
+            QCOMPARE(QString(f && f->isVisible() ? (f->Text2->isVisible() ? "Form2" : "Form2 check")
+                             : Windows::find<Form1>() ? "Form1"
+                                                      : "none"),
                      how.mid(6));
         if (!password.isNull()) { // the screen used
             if (how == "changep") // from the main window's Password menu
@@ -189,6 +193,60 @@ class TestStartup : public QObject {
         }
         QCOMPARE(toolkit->bytes(), after.isNull() ? before : after);
         QCOMPARE(toolkit->endCalls, closeAt || box.startsWith("Sorry") ? 1 : 0);
+    }
+
+    // A data file that is there but can't be used: what the start says, and that it writes
+    // nothing. Run as nobody, as root reads and writes whatever the mode bits say.
+    void unusableDataFile_data() {
+        QTest::addColumn<QByteArray>("before"); // "/": a folder of that name
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<QString>("box"); // "%1": the data file
+        QTest::addColumn<QString>("window");
+        const QString unread = "Tallivor II|The data file could not be read: %1 ";
+        QTest::newRow("a folder of that name")
+            << QByteArray("/") << 0 << 0755 << unread + "(it is a folder)"
+            << "none";
+        QTest::newRow("unreadable")
+            << readone({"READ2=", "READ1=1"}) << 0 << 0755 << unread + "(Permission denied)"
+            << "none";
+        QTest::newRow("first start, read-only folder")
+            << QByteArray() << 0 << 0555
+            << "Tallivor II|The data file could not be written: the folder %2 can't be written to"
+            << "none";
+        // What a full file needs is there already: nothing is written, so nothing fails.
+        QTest::newRow("complete file, read-only folder")
+            << readone({"READ2=", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=a", "NAME2=b", "NAME3=c",
+                        "NAME4=d", "NAME5=e"})
+            << 0444 << 0555 << QString() << "Form1";
+    }
+    void unusableDataFile() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, fileMode);
+        QFETCH(int, folderMode);
+        QFETCH(QString, box);
+        QFETCH(QString, window);
+        const QString file = toolkit->dataFile();
+        if (before == "/")
+            QVERIFY(QDir().mkdir(file));
+        else if (!before.isEmpty())
+            toolkit->write(before);
+        chmod(qPrintable(file), mode_t(fileMode));
+        QVERIFY(chmod(qPrintable(toolkit->programFolder()), mode_t(folderMode)) == 0);
+        if (!box.isEmpty())
+            toolkit->expect(
+                QString(box).replace("%1", file).replace("%2", toolkit->programFolder()));
+        const bool asNobody = getuid() == 0 && setresuid(65534, 65534, 0) == 0;
+        const QPointer<Form3> splash = Windows::show<Form3>();
+        QVERIFY(QTest::qWaitFor([&] { return !splash || toolkit->ended; }));
+        QVERIFY(!asNobody || setresuid(0, 0, 0) == 0);
+        chmod(qPrintable(toolkit->programFolder()), 0755);
+        chmod(qPrintable(file), 0600);
+        QCOMPARE(toolkit->ended, window == "none");
+        QCOMPARE(Windows::find<Form1>() != nullptr, window == "Form1");
+        QCOMPARE(toolkit->bytes(), before == "/" ? QByteArray() : before);
+        QCOMPARE(QDir(toolkit->programFolder()).entryList(QDir::Files | QDir::Hidden).size(),
+                 before.isEmpty() || before == "/" ? 0 : 1);
     }
 };
 
