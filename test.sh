@@ -2,6 +2,6 @@
 # Builds Tallivor II and runs every test.
 cd "$(dirname "$0")"
 source scripts/common.sh
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 configure_and_build release
 ctest --preset release

@@ -16,6 +16,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
+# What the tests use beyond the build: checking and starting a desktop entry.
+TEST_PACKAGES=(desktop-file-utils libglib2.0-bin)
 # cmake --install and cpack: patchelf points the bundled libraries' run paths at the folder.
 PORTABLE_PACKAGES=(patchelf)
 
