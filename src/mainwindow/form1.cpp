@@ -167,20 +167,20 @@ int Form1::currentSlot() const {
 }
 
 void Form1::load() {
-    const QString data = Toolkit::current().dataFile();
+    const QString path = Toolkit::current().dataFile();
     QString reason;
     bool written = true;
-    if (ProfileRoutines::ReadProfileValue(StateSection, LoadedKey, data) != Loaded) {
+    if (ProfileRoutines::ReadProfileValue(StateSection, LoadedKey, path) != Loaded) {
         QList<ProfileWrite> defaults;
         for (int slot = 1; slot <= Slots; ++slot)
             defaults.append({NamesSection, nameKey(slot), defaultName(slot)});
-        written = ProfileRoutines::WriteProfileValues(defaults, data, &reason);
+        written = ProfileRoutines::WriteProfileValues(defaults, path, &reason);
     }
     showSetNames();
     Text(31)->setText(NoSetPhrase);
     if (written)
         written =
-            ProfileRoutines::WriteProfileValues({{StateSection, LoadedKey, Loaded}}, data, &reason);
+            ProfileRoutines::WriteProfileValues({{StateSection, LoadedKey, Loaded}}, path, &reason);
     // Only a file without the program's data can fail here (a value already stored is not
     // written again): nothing typed could be kept.
     if (!written) {
