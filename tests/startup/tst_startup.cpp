@@ -1,10 +1,12 @@
-// Start-up: the splash and its choice of the next window, the password screen (Form2) and the
-// change-password screen (Form4), driven as a user does and checked on the data file's bytes.
+// Start-up: the splash and its choice of the next window, the password screen (Form2) setting a
+// password or checking it, the change-password screen (Form4), and the pauses between the
+// splash's titles; driven as a user does and checked on the data file's bytes.
 #include "mainwindow/form1.h"
 #include "startup/form2.h"
 #include "startup/form3.h"
 #include "startup/form4.h"
 #include "support/faketoolkit.h"
+#include "ui/routines.h"
 #include "ui/windows.h"
 
 #include <QtTest>
@@ -12,24 +14,35 @@
 
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-// Data-file bytes: the readone section with these lines, each ended with CRLF as new files are.
-QByteArray readone(const QByteArrayList& lines) {
-    return "[readone]\r\n" + lines.join("\r\n") + "\r\n";
-}
+const QString Important = "IMPORTANT|If you don't want to password this program, leave the box "
+                          "blank and click enter.";
+const QString TooLarge = "the file %file couldn't be saved (File too large)";
+const QByteArray Marker = ini({"[readone]", "READ2=2"});
+const QString K760(760, u'k'); // the boxes keep 749 of it
+
 // The data file as the main window's first load leaves it after a password was recorded.
-QByteArray saved(const QByteArray& password, const QByteArray& clue) {
-    return readone({"READ2=" + password, "READ3=" + clue, "READ1=1", "[Ruduze Vad Ovo]",
-                    "NAME1=Set 1", "NAME2=Set 2", "NAME3=Set 3", "NAME4=Set 4", "NAME5=Set 5"});
+QByteArray saved(const QString& password, const QString& clue) {
+    return ini({"[readone]", "READ2=" + password, "READ3=" + clue, "READ1=1", "[Ruduze Vad Ovo]",
+                "NAME1=Set 1", "NAME2=Set 2", "NAME3=Set 3", "NAME4=Set 4", "NAME5=Set 5"});
 }
-const QByteArray marker = readone({"READ2=2"});
 
 // Types into the box after a click, which must empty it.
 void retype(QLineEdit* box, const QString& typed) {
     QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(box->text().isEmpty());
     type(box, typed);
+}
+
+// The window on screen: "Form1", "Form2" (setting a password), "Form2 check", or "none".
+QString shown() {
+    if (Toolkit::current().ending())
+        return "none";
+    const Form2* f = Windows::find<Form2>();
+    if (f && f->isVisible())
+        return f->Text2->isVisible() ? "Form2" : "Form2 check";
+    return Windows::find<Form1>() && Windows::find<Form1>()->isVisible() ? "Form1" : "none";
 }
 } // namespace
 
@@ -37,216 +50,258 @@ class TestStartup : public QObject {
     Q_OBJECT
     std::optional<FakeToolkit> toolkit; // one start of the program in a folder of its own
 
+    // Fills in the password box (its "$" shown for each character) and the clue box (null: its
+    // prompt left), then presses the keys that must press no button.
+    static void fillIn(PasswordScreen* w, const QString& password, const QString& clue) {
+        retype(w->Text1, password);
+        QCOMPARE(w->Text1->displayText(), QString(w->Text1->text().size(), u'$'));
+        if (!clue.isNull())
+            retype(w->Text2, clue);
+        for (const auto key : {Qt::Key_Return, Qt::Key_Enter})
+            QTest::keyClick(w->Text1, key);
+    }
+
   private slots:
     void init() { toolkit.emplace(); }
     void cleanup() { toolkit.reset(); }
 
-    // One start with the data file `before`. "start:W": the splash runs and leaves window W open
-    // ("none": the program ended); it may be closed from outside in its pauses (closeAt 2-7) or
-    // at the next window's notice (8). "Form2", "Form4", "changep" (from the main window): that
-    // password screen opens at once. Unless password is null, the screen is used: the password
-    // typed, the clue typed (null: the prompt left alone), then Enter clicked, or the clue
-    // button for a "Clue" box. Then the box shown ("title|text"; with "Tallivor II" the file
-    // may grow by the password, not by its clue too) and the bytes (null: as before). No box:
-    // the main window opens; "Sorry": the program ends; any other box: the screen stays.
-    void start_data() {
-        for (const char* column : {"how", "password", "clue", "box"})
-            QTest::addColumn<QString>(column);
-        for (const char* column : {"before", "after"})
-            QTest::addColumn<QByteArray>(column);
-        QTest::addColumn<int>("closeAt");
-        const auto row = [](const char* name, const char* how, const QByteArray& before,
-                            const QString& password, const QString& clue, const QString& box,
-                            const QByteArray& after = {}, int closeAt = 0) {
-            QTest::newRow(name) << how << password << clue << box << before << after << closeAt;
-        };
-        const auto check = [&](const char* name, const QByteArray& stored, const char* typed,
-                               bool accepted) {
-            const QByteArray file = readone({"READ2=" + stored, "READ3=cat", "read1=1"});
-            row(name, "start:Form2 check", file, typed, {},
-                accepted ? "" : "Sorry|Sorry, wrong password");
-        };
-        const QString unstored = "Tallivor II|The password could not be stored: the file %file "
-                                 "couldn't be saved (File too large)";
-        const QByteArray old = saved("old", "old clue");
-        const QString k760(760, u'k'); // the boxes keep 749: what reads back
-        const QByteArray k749(749, 'k');
-        row("start: read1 with a blank, a password: the marker overwrites it", "start:Form2",
-            readone({"READ2=Secret", "READ3=cat", "READ1=1 "}), {}, {}, {},
-            readone({"READ2=2", "READ3=cat", "READ1=1 "}));
-        row("start: no password", "start:Form1", readone({"READ2=", "READ1=1"}), {}, {}, {});
-        row("start: never painted", "start:Form2", {}, {}, {}, {}, marker);
-        row("start: closed after the marker", "start:none", {}, {}, {}, {}, marker, 7);
-        row("start: closed at the notice", "start:none", {}, {}, {}, {}, marker, 8);
-        row("set: blanks kept", "Form2", marker, " pA s ", " c ", {}, saved(" pA s ", " c "));
-        row("set: pasted with line breaks", "Form2", marker, "pw1\n", "\r\nmy\u2028cat\u2029\u0085",
-            {}, saved("pw1", "mycat"));
-        row("set: no password, clue typed", "Form2", marker, "", "c", {}, saved("", "No Password"));
-        row("set: 749 characters at most", "Form2", marker, k760, k760, {}, saved(k749, k749));
-        row("set: too large with the clue", "Form2", marker, k760, k760, unstored);
-        row("set: prompt left", "Form2", marker, "Secret", {},
-            "Reminder|Type something that will make you remember your password");
-        row("set: forgot", "Form2", readone({"READ2=2", "READ3= my cat "}), "", {},
-            "Clue|The clue you left for yourself was:  my cat ");
-        check("check: pasted, line break, other case", "Ärger", "äRGER\r\n", true);
-        check("check: no case folding of ß", "Grüße", "GRÜSSE", false);
-        check("check: prefix", "Secret", "Secre", false);
-        check("check: trailing blank typed", "Secret", "Secret ", false);
-        row("change", "changep", old, "NeW", "c", {}, saved("NeW", "c"));
-        row("change: written in order", "Form4", {}, "NeW", "c", {},
-            readone({"READ2=NeW", "READ3=c", "READ1=1"}));
-        row("change: too large with the clue", "Form4", old, k760, k760, unstored);
-        row("change: closed with the frame", "changep", old, "NeW", "c", "close");
+    // The splash, run as nobody, with the data file before ("/": a folder of that name) and
+    // the file's and folder's modes; the window system may close it at its n-th pause (7: at
+    // the next window's notice). Then the box it showed, the window on screen ("none": the
+    // program ended) and the file (null: as before).
+    void splash_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QList<int>>("modes"); // file, folder, closed at, painted
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QByteArray>("after");
+        const QList<int> plain{0666, 0777, 0, 1};
+        const QByteArray password = ini({"[readone]", "READ2=pw", "READ3=cat", "READ1=1"});
+        const QString unread = "Tallivor II|The data file could not be read: %file ";
+        // A splash the window manager leaves unmapped is never painted: it runs all the same.
+        QTest::newRow("first start, never painted")
+            << QByteArray() << QList<int>{0666, 0777, 0, 0} << Important << "Form2" << Marker;
+        QTest::newRow("read1 with a blank and a password: the marker overwrites it")
+            << QByteArray(password).replace("READ1=1", "READ1=1 ") << plain << Important << "Form2"
+            << ini({"[readone]", "READ2=2", "READ3=cat", "READ1=1 "});
+        QTest::newRow("no password") << ini({"[readone]", "READ2=", "READ1=1"}) << plain
+                                     << QString() << "Form1" << QByteArray();
+        QTest::newRow("a password")
+            << password << plain << QString() << "Form2 check" << QByteArray();
+        QTest::newRow("closed after the marker")
+            << QByteArray() << QList<int>{0666, 0777, 6, 1} << QString() << "none" << Marker;
+        QTest::newRow("closed at the notice")
+            << QByteArray() << QList<int>{0666, 0777, 7, 1} << Important << "none" << Marker;
+        QTest::newRow("a folder of that name")
+            << QByteArray("/") << plain << unread + "(it is a folder)"
+            << "none" << QByteArray();
+        QTest::newRow("unreadable")
+            << password << QList<int>{0, 0777, 0, 1} << unread + "(Permission denied)"
+            << "none" << QByteArray();
+        QTest::newRow("first start, read-only folder")
+            << QByteArray() << QList<int>{0666, 0555, 0, 1}
+            << "Tallivor II|The data file could not be written: the folder %folder can't be "
+               "written to"
+            << "none" << QByteArray();
+        // What a start needs is stored already: nothing is written, so nothing fails.
+        QTest::newRow("complete file, read-only folder")
+            << ini({"[readone]", "READ2=", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=a", "NAME2=b",
+                    "NAME3=c", "NAME4=d", "NAME5=e"})
+            << QList<int>{0444, 0555, 0, 1} << QString() << "Form1" << QByteArray();
     }
-    void start() {
-        QFETCH(QString, how);
+    void splash() {
+        QFETCH(QByteArray, before);
+        QFETCH(QList<int>, modes);
+        QFETCH(QString, box);
+        QFETCH(QString, window);
+        QFETCH(QByteArray, after);
+        const QString file = toolkit->dataFile();
+        before == "/" ? void(QDir().mkdir(file)) : toolkit->write(before);
+        chmod(qPrintable(file), mode_t(modes[0]));
+        chmod(qPrintable(toolkit->programFolder()), mode_t(modes[1]));
+        if (!box.isEmpty())
+            toolkit->expect(box);
+        QPointer<Form3> splash;
+        int pauses = 0;
+        const auto next = [&] {
+            if (++pauses == modes[2])
+                splash->close();
+        };
+        toolkit->onWait = [&] {
+            splash->repaint(); // a paint during a pause must not start the sequence again
+            QVERIFY(splash->isVisible() && !splash->Timer1->isActive() &&
+                    Windows::loadedCount() == 1);
+            next();
+        };
+        toolkit->onBox = [&] { splash ? next() : void(); };
+        {
+            const AsNobody nobody;
+            splash = Windows::show<Form3>();
+            if (splash)
+                splash->setUpdatesEnabled(modes[3]);
+            QVERIFY(QTest::qWaitFor([&] { return !splash || toolkit->ended; }));
+        }
+        QCOMPARE(shown(), window);
+        QCOMPARE(toolkit->endCalls, window == "none" ? 1 : 0);
+        QCOMPARE(toolkit->bytes(), after.isNull() ? before.replace("/", "") : after);
+    }
+
+    // Form2 setting a password, on a first start: the password and the clue typed (null: the
+    // prompt left) with room for a file of limit bytes (0: any), then Enter. The box it shows,
+    // the window on screen and the file (null: as before).
+    void setPassword_data() {
+        for (const char* column : {"password", "clue", "box", "window"})
+            QTest::addColumn<QString>(column);
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QByteArray>("after");
+        const QString k470(470, u'k');
+        QTest::newRow("blanks kept") << " pA s "
+                                     << " c "
+                                     << ""
+                                     << "Form1" << 0 << saved(" pA s ", " c ");
+        QTest::newRow("pasted with line breaks") << "pw1\n"
+                                                 << "\r\nmy\u2028cat\u2029\u0085"
+                                                 << ""
+                                                 << "Form1" << 0 << saved("pw1", "mycat");
+        QTest::newRow("no password, clue typed") << ""
+                                                 << "c"
+                                                 << ""
+                                                 << "Form1" << 0 << saved("", "No Password");
+        QTest::newRow("prompt left")
+            << "Secret" << QString()
+            << "Reminder|Type something that will make you remember your password"
+            << "Form2" << 0 << QByteArray();
+        // Room for the password alone, not for its clue too: neither is stored.
+        QTest::newRow("no room for the clue")
+            << K760 << K760 << "Tallivor II|The password could not be stored: " + TooLarge
+            << "Form2" << 1000 << QByteArray();
+        // Room for the password and the clue, not for the set names: nothing could be kept.
+        QTest::newRow("no room for the set names")
+            << k470 << k470 << "Tallivor II|The data file could not be written: " + TooLarge
+            << "none" << 1000 << ini({"[readone]", "READ2=" + k470, "READ3=" + k470});
+    }
+    void setPassword() {
         QFETCH(QString, password);
         QFETCH(QString, clue);
         QFETCH(QString, box);
-        QFETCH(QByteArray, before);
+        QFETCH(QString, window);
+        QFETCH(int, limit);
         QFETCH(QByteArray, after);
-        QFETCH(int, closeAt);
-        if (!before.isNull())
-            toolkit->write(before);
-        const auto important = [this] {
-            toolkit->expect("IMPORTANT|If you don't want to password this program, leave the box "
-                            "blank and click enter.");
-        };
-        if (how == "start:Form2" || !how.startsWith("start") || closeAt == 8)
-            important();
-        QPointer<Form3> splash = how.startsWith("start:") ? Windows::show<Form3>() : nullptr;
-        QVERIFY(!splash || !splash->Timer1->isActive()); // nothing runs before the first paint
-        // A splash the window manager leaves unmapped is never painted: it runs all the same.
-        if (splash && QTest::currentDataTag() == QByteArray("start: never painted"))
-            splash->setUpdatesEnabled(false);
-        int step = 1;
-        const auto next = [&] { return ++step == closeAt && splash->close(); };
-        QStringList seen;
-        toolkit->onWait = [&] {
-            splash->repaint(); // a paint during a pause must not start the sequence again
-            // The splash on screen and alone at work, its titles, and whether the marker is in.
-            QVERIFY(splash->isVisible() && !splash->Timer1->isActive() &&
-                    Windows::loadedCount() == 1);
-            seen << QStringList{QString::number(toolkit->waits.last() - 36000),
-                                splash->Label1->text(), splash->Label2->text(),
-                                splash->Label3->text(), toolkit->bytes() == after ? "marker" : ""}
-                        .join('/');
-            next();
-        };
-        toolkit->onBox = [&] { next(); };
-        QVERIFY(QTest::qWaitFor([&] { return !splash; }));
-        // At the end of each pause (the last one 2 s): the time, the titles, the marker.
-        const QStringList titles =
-            QString("1/Registration///|2/Registration Tallivor///|3/%1//|4/%1Presented//|"
-                    "5/%1Presented By://|7/%1Presented By:/Quorvex/marker")
-                .arg("Registration Tallivor II/")
-                .split('|');
-        const int steps = how == "start:Form2" || how == "start:none"
-                              ? (closeAt ? std::min(closeAt - 1, 6) : 6)
-                              : 0;
-        QCOMPARE(seen, titles.mid(0, steps));
-        if (const Form2* f = Windows::find<Form2>(); how.startsWith("start:")) // the window shown
-            QCOMPARE(QString(f && f->isVisible() ? (f->Text2->isVisible() ? "Form2" : "Form2 check")
-                             : Windows::find<Form1>() ? "Form1"
-                                                      : "none"),
-                     how.mid(6));
-        if (!password.isNull()) { // the screen used
-            if (how == "changep") // from the main window's Password menu
-                Windows::show<Form1>()->changep->trigger();
-            QPointer<PasswordScreen> w = how == "Form4" || how == "changep"
-                                             ? static_cast<PasswordScreen*>(Windows::show<Form4>())
-                                             : Windows::show<Form2>();
-            QVERIFY(w && w->isVisible());
-            QCOMPARE(w->focusWidget(), w->Text1);
-            const QPointer<Form1> main = Windows::find<Form1>();
-            retype(w->Text1, password);
-            QCOMPARE(w->Text1->displayText().count('$'), w->Text1->text().size());
-            if (!clue.isNull())
-                retype(w->Text2, clue);
-            for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) // press no button
-                QTest::keyClick(w->Text1, key);
-            if (main) { // asked for again: the same screen comes to the front, with no second
-                        // notice
-                main->activateWindow();
-                QVERIFY(QTest::qWaitForWindowActive(main));
-                main->changep->trigger();
-                QVERIFY(QTest::qWaitFor([&] { return w && w->isActiveWindow(); }));
-            }
-            // Room for the password alone, not for its clue too.
-            limitFileSize(box.startsWith("Tallivor II|") ? 1000 : RLIM_INFINITY);
-            if (box.contains('|'))
-                toolkit->expect(QString(box).replace("%file", toolkit->dataFile()));
-            box == "close" ? (void)w->close()
-                           : QTest::mouseClick(box.startsWith("Clue|") ? w->Command2 : w->Command1,
-                                               Qt::LeftButton);
-            limitFileSize(RLIM_INFINITY);
-            const bool opened = box.isEmpty() || box == "close"; // the main window
-            QCOMPARE(w && w->isVisible(), !opened);
-            QCOMPARE(Windows::find<Form1>() != nullptr, opened || how == "changep");
-            if (main)
-                QCOMPARE(Windows::find<Form1>(), main.data()); // brought forward, not loaded again
-            if (box == "close") { // opened afresh, with the notice again
-                important();
-                main->changep->trigger();
-                QCOMPARE(Windows::find<Form4>()->Text1->text(), QString());
-            }
+        toolkit->write(Marker);
+        toolkit->expect(Important);
+        Form2* w = Windows::show<Form2>();
+        QCOMPARE(w->focusWidget(), w->Text1);
+        fillIn(w, password, clue);
+        if (!box.isEmpty())
+            toolkit->expect(box);
+        {
+            const FileSizeLimit room(limit);
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
         }
-        QCOMPARE(toolkit->bytes(), after.isNull() ? before : after);
-        QCOMPARE(toolkit->endCalls, closeAt || box.startsWith("Sorry") ? 1 : 0);
+        QCOMPARE(shown(), window);
+        QCOMPARE(toolkit->bytes(), after.isNull() ? Marker : after);
     }
 
-    // A data file that is there but can't be used: what the start says, and that it writes
-    // nothing. Run as nobody, as root reads and writes whatever the mode bits say.
-    void unusableDataFile_data() {
-        QTest::addColumn<QByteArray>("before"); // "/": a folder of that name
-        QTest::addColumn<int>("fileMode");
-        QTest::addColumn<int>("folderMode");
-        QTest::addColumn<QString>("box"); // "%1": the data file
-        QTest::addColumn<QString>("window");
-        const QString unread = "Tallivor II|The data file could not be read: %1 ";
-        QTest::newRow("a folder of that name")
-            << QByteArray("/") << 0 << 0755 << unread + "(it is a folder)"
-            << "none";
-        QTest::newRow("unreadable")
-            << readone({"READ2=", "READ1=1"}) << 0 << 0755 << unread + "(Permission denied)"
-            << "none";
-        QTest::newRow("first start, read-only folder")
-            << QByteArray() << 0 << 0555
-            << "Tallivor II|The data file could not be written: the folder %2 can't be written to"
-            << "none";
-        // What a full file needs is there already: nothing is written, so nothing fails.
-        QTest::newRow("complete file, read-only folder")
-            << readone({"READ2=", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=a", "NAME2=b", "NAME3=c",
-                        "NAME4=d", "NAME5=e"})
-            << 0444 << 0555 << QString() << "Form1";
+    // Form2 checking the stored password, once the clue was asked for: accepted or not.
+    void checkPassword_data() {
+        for (const char* column : {"stored", "clue", "typed"})
+            QTest::addColumn<QString>(column);
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("pasted, a line break, other case") << "Ärger"
+                                                          << " my cat "
+                                                          << "äRGER\r\n"
+                                                          << true;
+        QTest::newRow("no case folding of ß, no clue") << "Grüße"
+                                                       << ""
+                                                       << "GRÜSSE" << false;
     }
-    void unusableDataFile() {
-        QFETCH(QByteArray, before);
-        QFETCH(int, fileMode);
-        QFETCH(int, folderMode);
+    void checkPassword() {
+        QFETCH(QString, stored);
+        QFETCH(QString, clue);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        const QByteArray file = ini({"[readone]", "READ2=" + stored, "READ3=" + clue, "read1=1"});
+        toolkit->write(file);
+        Form2* w = Windows::show<Form2>();
+        toolkit->expect("Clue|The clue you left for yourself was: " + clue);
+        QTest::mouseClick(w->Command2, Qt::LeftButton);
+        fillIn(w, typed, {});
+        if (!accepted)
+            toolkit->expect("Sorry|Sorry, wrong password");
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QCOMPARE(shown(), accepted ? "Form1" : "none");
+        QCOMPARE(toolkit->endCalls, accepted ? 0 : 1);
+        QCOMPARE(toolkit->bytes(), file);
+    }
+
+    // Form4 from the main window's Password menu, asked for again while open (the same screen
+    // comes to the front, with no second notice): the password and clue typed, then Enter (no
+    // box), or a box (the screen stays as it was), or closed by its frame ("close"). Opened
+    // afresh, it has the notice again and an empty password box.
+    void changePassword_data() {
+        for (const char* column : {"password", "clue", "box"})
+            QTest::addColumn<QString>(column);
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("changed") << "NeW"
+                                 << "c"
+                                 << "" << saved("NeW", "c");
+        QTest::newRow("no room") << K760 << K760
+                                 << "Tallivor II|The password could not be stored: " + TooLarge
+                                 << QByteArray();
+        QTest::newRow("closed with the frame") << "NeW"
+                                               << "c"
+                                               << "close" << QByteArray();
+    }
+    void changePassword() {
+        QFETCH(QString, password);
+        QFETCH(QString, clue);
         QFETCH(QString, box);
-        QFETCH(QString, window);
-        const QString file = toolkit->dataFile();
-        if (before == "/")
-            QVERIFY(QDir().mkdir(file));
-        else if (!before.isEmpty())
-            toolkit->write(before);
-        chmod(qPrintable(file), mode_t(fileMode));
-        QVERIFY(chmod(qPrintable(toolkit->programFolder()), mode_t(folderMode)) == 0);
-        if (!box.isEmpty())
-            toolkit->expect(
-                QString(box).replace("%1", file).replace("%2", toolkit->programFolder()));
-        const bool asNobody = getuid() == 0 && setresuid(65534, 65534, 0) == 0;
-        const QPointer<Form3> splash = Windows::show<Form3>();
-        QVERIFY(QTest::qWaitFor([&] { return !splash || toolkit->ended; }));
-        QVERIFY(!asNobody || setresuid(0, 0, 0) == 0);
-        chmod(qPrintable(toolkit->programFolder()), 0755);
-        chmod(qPrintable(file), 0600);
-        QCOMPARE(toolkit->ended, window == "none");
-        QCOMPARE(Windows::find<Form1>() != nullptr, window == "Form1");
-        QCOMPARE(toolkit->bytes(), before == "/" ? QByteArray() : before);
-        QCOMPARE(QDir(toolkit->programFolder()).entryList(QDir::Files | QDir::Hidden).size(),
-                 before.isEmpty() || before == "/" ? 0 : 1);
+        QFETCH(QByteArray, after);
+        const QByteArray before = saved("old", "old clue");
+        toolkit->write(before);
+        const QPointer<Form1> main = Windows::show<Form1>();
+        toolkit->expect(Important);
+        main->changep->trigger();
+        const QPointer<Form4> w = Windows::find<Form4>();
+        fillIn(w, password, clue);
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        main->changep->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
+        if (box.contains('|'))
+            toolkit->expect(box);
+        const FileSizeLimit room(box.contains('|') ? 1000 : 0);
+        box == "close" ? void(w->close()) : QTest::mouseClick(w->Command1, Qt::LeftButton);
+        const bool open = Windows::find<Form4>();
+        QCOMPARE(open, box.contains('|'));
+        QCOMPARE(Windows::find<Form1>(), main.data()); // brought forward, not loaded again
+        QCOMPARE(toolkit->bytes(), after.isNull() ? before : after);
+        if (!open)
+            toolkit->expect(Important);
+        main->changep->trigger();
+        QCOMPARE(Windows::find<Form4>()->Text1->text(),
+                 box.contains('|') ? password.left(749) : "");
+    }
+
+    // How long Pause waits, in virtual time: the rounded start, midnight, a program already
+    // ending, and the clock set back an hour at the first wait (summer time, a manual change).
+    void pauseEndsOnTheRoundedSecond_data() {
+        QTest::addColumn<QList<double>>("t"); // called at, seconds, clock set back, waited
+        QTest::newRow("100.2 +1") << QList<double>{100.2, 1, 0, 0.8};
+        QTest::newRow("100.5 +1 halves to even") << QList<double>{100.5, 1, 0, 0.5};
+        QTest::newRow("101.5 +1 halves to even") << QList<double>{101.5, 1, 0, 1.5};
+        QTest::newRow("0 seconds rounded up") << QList<double>{100.7, 0, 0, 0.3};
+        QTest::newRow("rounded up to midnight") << QList<double>{86399.7, 1, 0, 1.3};
+        QTest::newRow("clock set back") << QList<double>{100.2, 1, 3600, 0.8};
+        QTest::newRow("program ending") << QList<double>{100.7, 0, 0, -1};
+    }
+    void pauseEndsOnTheRoundedSecond() {
+        QFETCH(QList<double>, t);
+        toolkit->now = t[0];
+        toolkit->ended = t[3] < 0;
+        toolkit->onWait = [&] { toolkit->now -= toolkit->waits.size() == 1 ? t[2] : 0; };
+        ProfileRoutines::Pause(int(t[1]));
+        QVERIFY(qAbs(toolkit->mono - qMax(t[3], 0.0)) < 1e-9);
     }
 };
 

@@ -1,8 +1,9 @@
 // The data file down to its bytes: random round trips, files of the earlier Windows version,
-// garbage, failed writes, and other processes writing and dying while this one reads.
+// garbage, failed writes, the naming rules, and other processes writing and dying while this one
+// reads.
 #include "storage/profileroutines.h"
-#include "support/faketoolkit.h"
-#include "ui/routines.h"
+#include "storage/setnames.h"
+#include "support/testfolder.h"
 
 #include <QtTest>
 
@@ -12,8 +13,6 @@
 using namespace ProfileRoutines;
 
 namespace {
-
-const QString Helper = QStringLiteral(TALLIVOR_BINARY_DIR "/tests/helper_storage");
 
 QByteArray legacy(const QByteArray& name) {
     QFile f(TALLIVOR_TEST_DATA "/legacy/" + QString(name));
@@ -66,7 +65,7 @@ class TestProfileRoutines : public QObject {
             return c == 0 ? s.toUpper() : c == 1 ? s.toLower() : s;
         };
         const char* starts[] = {"crlf.tvr", "mixed.tvr", "cp1252.tvr", "duplicates.tvr"};
-        FakeToolkit folder; // a program folder of its own
+        TestFolder folder;
         folder.write(seed % 5 ? legacy(starts[seed % 5 - 1]) : QByteArray());
         QList<ProfileWrite> history;
         for (int round = 0; round < 50; ++round) {
@@ -98,7 +97,7 @@ class TestProfileRoutines : public QObject {
     }
 
     void newFile() {
-        FakeToolkit folder;                      // a program folder of its own
+        TestFolder folder;
         QFile lock(folder.dataFile() + ".lock"); // of a process that no longer runs: taken over
         QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         lock.write("999999999\ntallivor\n" + QSysInfo::machineHostName().toUtf8() + "\n");
@@ -111,7 +110,7 @@ class TestProfileRoutines : public QObject {
         // It holds passwords; and no lock or temporary file is left beside it.
         QCOMPARE(QFile::permissions(folder.dataFile()),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-        QCOMPARE(entries(folder.programFolder()), QStringList{"tallivor.tvr"});
+        QCOMPARE(entries(folder.path()), QStringList{"tallivor.tvr"});
     }
 
     void existingFiles_data() {
@@ -155,7 +154,7 @@ class TestProfileRoutines : public QObject {
 
     void existingFiles() {
         QFETCH(QByteArrayList, r);
-        FakeToolkit folder; // a program folder of its own
+        TestFolder folder;
         folder.write(r[0]);
         const QFile::Permissions mode = QFile::permissions(folder.dataFile());
         QCOMPARE(ReadProfileValue(r[1], r[2], folder.dataFile()), QString(r[3]));
@@ -164,87 +163,132 @@ class TestProfileRoutines : public QObject {
         QCOMPARE(QFile::permissions(folder.dataFile()), mode); // an existing file keeps its mode
     }
 
+    // A write that can't be made: the file and its folder stay as they were, and the reason is
+    // told. Nothing new to store, even after a change set back, is no write and succeeds.
     void failedWriteChangesNothing_data() {
-        QTest::addColumn<QString>("reason"); // %1 the folder, %2 the file
-        QTest::newRow("folder") << "the folder %1 can't be written to";
-        QTest::newRow("read-only") << "the file %2 is read-only";
-        QTest::newRow("disk full") << "the file %2 couldn't be saved (File too large)";
+        QTest::addColumn<int>("fileMode"); // 0: the data file is a folder
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("sizeLimit");  // room for the lock, not for the new file
+        QTest::addColumn<int>("lockHeld");   // 1: by another copy; 2: and written through a link
+        QTest::addColumn<QString>("reason"); // %1 the folder, %2 the file written
+        const auto row = [](const char* name, int file, int folder, int limit, int held,
+                            const QString& reason) {
+            QTest::newRow(name) << file << folder << limit << held << reason;
+        };
+        row("folder", 0666, 0555, 0, 0, "the folder %1 can't be written to");
+        row("read-only", 0444, 0777, 0, 0, "the file %2 is read-only");
+        row("disk full", 0666, 0777, 400, 0, "the file %2 couldn't be saved (File too large)");
         // Another user's file in a shared folder: everything but the final rename works.
-        QTest::newRow("rename") << "the file %2 couldn't be saved (Operation not permitted)";
-        QTest::newRow("in use") << "the data file %2 is in use by another program";
+        row("rename", 0666, 01777, 0, 0, "the file %2 couldn't be saved (Operation not permitted)");
+        row("in use", 0666, 0777, 0, 1, "the data file %2 is in use by another program");
         // Linked to another folder's file, which a copy of the program there is writing.
-        QTest::newRow("in use through a link") << "the data file %2 is in use by another program";
-        QTest::newRow("directory") << "the file %2 can't be read (it is a folder)";
+        row("in use through a link", 0666, 0777, 0, 2,
+            "the data file %2 is in use by another program");
+        row("directory", 0, 0777, 0, 0, "the file %2 can't be read (it is a folder)");
     }
-
     void failedWriteChangesNothing() {
+        QFETCH(int, fileMode);
+        QFETCH(int, folderMode);
+        QFETCH(int, sizeLimit);
+        QFETCH(int, lockHeld);
         QFETCH(QString, reason);
-        const QByteArray kind = QTest::currentDataTag();
-        if (kind == "rename" && getuid() != 0)
+        if (folderMode & S_ISVTX && getuid() != 0)
             QSKIP("needs root, to write as another user");
-        FakeToolkit folder, linked; // program folders of their own
+        TestFolder folder, linked;
         const QString file = folder.dataFile();
-        if (kind == "directory")
-            QVERIFY(QDir().mkdir(file));
-        else
-            folder.write("[readone]\r\nREAD2=pw\r\n");
-        if (kind.endsWith("link"))
-            QVERIFY(QFile::link(file, linked.dataFile()) &&
-                    chmod(qPrintable(linked.programFolder()), 0777) == 0);
-        // The lock beside the file itself is held; the write goes through the link.
-        const QString written = kind.endsWith("link") ? linked.dataFile() : file;
-        chmod(qPrintable(file), kind == "read-only" ? 0444 : 0666);
-        chmod(qPrintable(folder.programFolder()), kind == "folder"   ? 0555
-                                                  : kind == "rename" ? 01777
-                                                                     : 0777);
+        fileMode ? folder.write("[readone]\r\nREAD2=pw\r\n") : void(QDir().mkdir(file));
+        const QString written = lockHeld == 2 ? linked.dataFile() : file;
+        if (lockHeld == 2)
+            QVERIFY(QFile::link(file, written) && chmod(qPrintable(linked.path()), 0777) == 0);
+        chmod(qPrintable(file), mode_t(fileMode));
+        chmod(qPrintable(folder.path()), mode_t(folderMode));
         QLockFile other(file + ".lock");
-        QVERIFY(!kind.startsWith("in use") || other.tryLock());
-        const QStringList before = entries(folder.programFolder());
+        QVERIFY(!lockHeld || other.tryLock());
+        const QStringList before = entries(folder.path());
         const QByteArray bytes = folder.bytes();
-        // Room for the lock, not for the new file; root ignores mode bits, so write as nobody.
-        limitFileSize(kind == "disk full" ? 400 : RLIM_INFINITY);
-        SetLockTimeout(100);
-        const bool asNobody = getuid() == 0 && setresuid(65534, 65534, 0) == 0;
-        // Nothing new to store, even after a change set back: no write, so that still succeeds.
-        const bool keptOk =
-            WriteProfileValues({{"readone", "read2", "x"}, {"readone", "read2", "pw"}}, written);
+        bool keptOk, ok;
         QString why;
-        const bool ok =
-            WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, written, &why);
-        QVERIFY(!asNobody || setresuid(0, 0, 0) == 0);
-        limitFileSize(RLIM_INFINITY);
-        QVERIFY(!ok && keptOk == (kind != "directory"));
-        QCOMPARE(why, reason.replace("%1", folder.programFolder()).replace("%2", written));
-        QCOMPARE(entries(folder.programFolder()), before);
+        {
+            const LockTimeout quick(100);
+            const FileSizeLimit room(sizeLimit);
+            const AsNobody nobody;
+            keptOk = WriteProfileValues({{"readone", "read2", "x"}, {"readone", "read2", "pw"}},
+                                        written);
+            ok = WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, written, &why);
+        }
+        QVERIFY(!ok && keptOk == (fileMode != 0));
+        QCOMPARE(why, reason.replace("%1", folder.path()).replace("%2", written));
+        QCOMPARE(entries(folder.path()), before);
         QCOMPARE(folder.bytes(), bytes);
     }
 
-    // How long Pause waits, in virtual time: the rounded start, midnight, a program already
-    // ending, and the clock set back an hour at the first wait (summer time, a manual change).
-    void pauseEndsOnTheRoundedSecond_data() {
-        QTest::addColumn<QList<double>>("t"); // called at, seconds, clock set back, waited
-        QTest::newRow("100.2 +1") << QList<double>{100.2, 1, 0, 0.8};
-        QTest::newRow("100.5 +1 halves to even") << QList<double>{100.5, 1, 0, 0.5};
-        QTest::newRow("101.5 +1 halves to even") << QList<double>{101.5, 1, 0, 1.5};
-        QTest::newRow("0 seconds rounded up") << QList<double>{100.7, 0, 0, 0.3};
-        QTest::newRow("rounded up to midnight") << QList<double>{86399.7, 1, 0, 1.3};
-        QTest::newRow("clock set back") << QList<double>{100.2, 1, 3600, 0.8};
-        QTest::newRow("program ending") << QList<double>{100.7, 0, 0, -1};
+    // A sync that fails, of the new file before it replaces the old one, or of the folder after:
+    // reported, never taken for a save. The helper program saves once with fsync failing.
+    void failedSyncIsReported_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("reason"); // %1 the file
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("the file's")
+            << "file"
+            << "the file %1 couldn't be saved (Input/output error)" << false;
+        QTest::newRow("the folder's")
+            << "folder"
+            << "the file %1 may not be on the disk (Input/output error)" << true;
     }
-    void pauseEndsOnTheRoundedSecond() {
-        QFETCH(QList<double>, t);
-        FakeToolkit toolkit;
-        toolkit.now = t[0];
-        toolkit.ended = t[3] < 0;
-        toolkit.onWait = [&] { toolkit.now -= toolkit.waits.size() == 1 ? t[2] : 0; };
-        Pause(int(t[1]));
-        QVERIFY(qAbs(toolkit.mono - qMax(t[3], 0.0)) < 1e-9);
+    void failedSyncIsReported() {
+        QFETCH(QString, failing);
+        QFETCH(QString, reason);
+        QFETCH(bool, replaced);
+        TestFolder folder;
+        folder.write("[readone]\r\nREAD2=pw\r\n");
+        QProcess helper;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_PRELOAD", TALLIVOR_FAILSYNC);
+        env.insert("TALLIVOR_FAIL_FSYNC", failing);
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+        helper.setProcessEnvironment(env);
+        helper.start(TALLIVOR_HELPER, {folder.dataFile(), "once"});
+        QVERIFY(helper.waitForFinished() && helper.exitCode() == 1);
+        QCOMPARE(QString(helper.readAllStandardError()).trimmed(), reason.arg(folder.dataFile()));
+        QCOMPARE(folder.bytes().contains("READ2=once"), replaced);
+    }
+
+    // The names a set may take (slot 1, the others named as below), and those it may keep while
+    // it is cleared.
+    void namingRules_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("clearing");
+        QTest::addColumn<int>("verdict");
+        const auto row = [](const char* tag, const char* name, SetNames::Verdict verdict,
+                            bool clearing = false) {
+            QTest::newRow(tag) << QString(name) << clearing << int(verdict);
+        };
+        using V = SetNames::Verdict;
+        row("its own name, other case", "WORK", V::Ok);
+        row("a default inside", "Set 44", V::Ok);
+        row("blanks only", " \t ", V::Blank);
+        row("another slot's default, other case, outer blanks", " set 2\t", V::Default);
+        row("a default, being cleared", "Set 1", V::Ok, true);
+        row("the start-up state's section", "READONE", V::Reserved);
+        row("the names' section, being cleared", " ruduze vad ovo", V::Reserved, true);
+        row("another slot's name, outer blanks", "  my bank  ", V::AnotherSet);
+        row("another slot's name stored with blanks", "music", V::AnotherSet, true);
+    }
+    void namingRules() {
+        QFETCH(QString, name);
+        QFETCH(bool, clearing);
+        QFETCH(int, verdict);
+        const QStringList stored{"Work", "Set 2", "My Bank", "Set 4", " Music "};
+        QCOMPARE(int(SetNames::judge(name, 1, stored,
+                                     clearing ? SetNames::Defaults::Allowed
+                                              : SetNames::Defaults::Refused)),
+                 verdict);
     }
 
     // Two other copies of the program save rounds of their keys and are killed now and then,
     // while this one reads: every read sees one whole round of each, never an older one.
     void writersKilledMidSaveLeaveOldOrNewRounds() {
-        FakeToolkit folder; // a program folder of its own
+        TestFolder folder;
         QList<ProfileKey> keys;
         for (int k = 0; k < 32; ++k)
             keys.append({k % 2 ? "Loop" : "Ruduze Vad Ovo",
@@ -264,8 +308,8 @@ class TestProfileRoutines : public QObject {
             const long before = seen[0] + seen[1];
             QProcess writers[2];
             for (int w = 0; w < 2; ++w)
-                writers[w].start(
-                    Helper, {folder.dataFile(), QChar(u'a' + w), QString::number(seen[w] + 1)});
+                writers[w].start(TALLIVOR_HELPER, {folder.dataFile(), QChar(u'a' + w),
+                                                   QString::number(seen[w] + 1)});
             // A random while, and at least until one of them has saved: the kill falls mid-save.
             const QDeadlineTimer running(20 + QRandomGenerator::global()->bounded(80)), cap(3000);
             while (!running.hasExpired() || seen[0] + seen[1] == before) {

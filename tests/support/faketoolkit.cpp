@@ -3,16 +3,16 @@
 #include "ui/windows.h"
 
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <cmath>
-#include <csignal>
 
-FakeToolkit::FakeToolkit() {
+FakeToolkit::FakeToolkit(const QByteArray& file) {
+    if (!file.isEmpty())
+        write(file);
     Toolkit::install(this);
 }
 
@@ -23,6 +23,13 @@ FakeToolkit::~FakeToolkit() {
     if (!m_problems.isEmpty())
         QTest::qFail(qPrintable(m_problems.join('\n')), __FILE__, __LINE__);
     Toolkit::install(nullptr);
+}
+
+void FakeToolkit::expect(const QString& box, bool ok) {
+    m_script.append({QString(box)
+                         .replace(QStringLiteral("%file"), dataFile())
+                         .replace(QStringLiteral("%folder"), programFolder()),
+                     ok});
 }
 
 bool FakeToolkit::answer(const QString& shown) {
@@ -45,24 +52,6 @@ void FakeToolkit::waitForEvents(double until) {
         now = std::fmod(now + until - mono, 86400);
         mono = until;
     }
-}
-
-QByteArray FakeToolkit::bytes() const {
-    QFile f(dataFile());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void FakeToolkit::write(const QByteArray& content) const {
-    QFile f(dataFile());
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
-}
-
-void limitFileSize(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit room{bytes, RLIM_INFINITY};
-    if (setrlimit(RLIMIT_FSIZE, &room) != 0)
-        QTest::qFail("setrlimit", __FILE__, __LINE__);
 }
 
 void type(QLineEdit* box, const QString& text) {

@@ -1,27 +1,30 @@
-// A toolkit for tests: a program folder of its own, scripted message boxes, a virtual clock, a
-// recorded program end.
+// A toolkit for window tests: a program folder of its own, scripted message boxes, a virtual
+// clock, a recorded program end.
 #pragma once
 
+#include "support/testfolder.h"
 #include "ui/toolkit.h"
 
 #include <QList>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <functional>
-#include <sys/resource.h>
+
+class QLineEdit;
 
 class FakeToolkit : public Toolkit {
   public:
-    // Installs itself as the current toolkit, in a fresh program folder.
-    FakeToolkit();
+    // Installs itself as the current toolkit, in a fresh program folder whose data file holds
+    // file (none when empty).
+    explicit FakeToolkit(const QByteArray& file = {});
     // Unloads every window, fails the test if a box came unexpected or an expected one never
     // came, and restores the Qt toolkit.
     ~FakeToolkit() override;
 
     // The next box must be "title|text", or "?title|text" for a question with OK and Cancel; it
-    // is answered with ok (OK or Cancel).
-    void expect(const QString& box, bool ok = true) { m_script.append({box, ok}); }
+    // is answered with ok (OK or Cancel). "%file" stands for the data file's path, "%folder" for
+    // the program's folder.
+    void expect(const QString& box, bool ok = true);
     // Called as each box is shown, before it is answered: lets a test act "while it is open".
     std::function<void()> onBox;
 
@@ -38,9 +41,9 @@ class FakeToolkit : public Toolkit {
     bool ended = false;
     int endCalls = 0;
 
-    // The data file's bytes (empty when there is none), and new bytes for it.
-    QByteArray bytes() const;
-    void write(const QByteArray& content) const;
+    TestFolder folder;
+    QByteArray bytes() const { return folder.bytes(); }
+    void write(const QByteArray& content) const { folder.write(content); }
 
     void notice(const QString& text, const QString& title) override { answer(title + '|' + text); }
     bool confirm(const QString& text, const QString& title) override {
@@ -51,21 +54,15 @@ class FakeToolkit : public Toolkit {
     void waitForEvents(double until) override;
     void endProgram() override { ended = true, ++endCalls; }
     bool ending() const override { return ended; }
-    QString programFolder() const override { return m_folder.path(); }
+    QString programFolder() const override { return folder.path(); }
 
   private:
     bool answer(const QString& shown);
 
-    QTemporaryDir m_folder;
     QList<std::pair<QString, bool>> m_script; // expected boxes and their answers
     QStringList m_problems;
 };
 
-class QLineEdit;
 // Types into a box as a user does: key by key (QTest::keyClicks can't type non-ASCII letters),
 // or pasted, as copied from a terminal, a text with a line break or longer than a line.
 void type(QLineEdit* box, const QString& text);
-
-// This process may write files of at most that many bytes (RLIM_INFINITY: any); a longer write
-// fails with "File too large" instead of ending the process.
-void limitFileSize(rlim_t bytes);
