@@ -1,6 +1,7 @@
 #include "clearing/progresswindow.h"
 
 #include "ui/accessibility.h"
+#include "ui/fittinglabel.h"
 #include "ui/icons.h"
 #include "ui/layout.h"
 #include "ui/sequencetimer.h"
@@ -8,7 +9,6 @@
 #include "ui/windows.h"
 
 #include <QCloseEvent>
-#include <QLabel>
 #include <QPointer>
 
 ProgressWindow::ProgressWindow(const QString& name, const QString& caption, int clientWidthTwips,
@@ -24,12 +24,14 @@ ProgressWindow::ProgressWindow(const QString& name, const QString& caption, int 
     move(client.topLeft());
     setFixedSize(client.size());
 
-    Label1 = new QLabel(this);
+    Label1 = new FittingLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(Layout::rect(0, 120, labelWidthTwips, 975));
-    Label1->setFont(QFont(QStringLiteral("MS Sans Serif"), 18, QFont::Normal));
+    // On Windows "MS Sans Serif" is a bitmap font that Qt does not use: its TrueType successor.
+    QFont font(QStringLiteral("MS Sans Serif"), 18, QFont::Normal);
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif")});
+    Label1->setFont(font);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setWordWrap(true);
 
     Timer1 = new SequenceTimer(this);
     connect(Timer1, &SequenceTimer::sequence, this, &ProgressWindow::runSequence);

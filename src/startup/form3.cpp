@@ -5,13 +5,13 @@
 #include "storage/datafile.h"
 #include "storage/profileroutines.h"
 #include "ui/accessibility.h"
+#include "ui/fittinglabel.h"
 #include "ui/layout.h"
 #include "ui/sequencetimer.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
 
 #include <QCloseEvent>
-#include <QLabel>
 #include <QPointer>
 
 #include <iterator>
@@ -19,7 +19,7 @@
 namespace {
 QLabel* makeLabel(QWidget* form, const char* name, const QRect& rect, const QColor& colour,
                   const QFont& font) {
-    auto* label = new QLabel(form);
+    auto* label = new FittingLabel(form);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(rect);
     label->setFont(font);
@@ -32,7 +32,8 @@ QLabel* makeLabel(QWidget* form, const char* name, const QRect& rect, const QCol
 }
 
 // The titles' fonts are rarely installed; narrow and script look-alikes keep the titles' width
-// and style where they are missing.
+// and style where they are missing, then what Windows and a plain Debian desktop have. The labels
+// fit each title to their width in whatever font is found.
 QFont titleFont(const QStringList& families, bool italic) {
     QFont font(families.first(), 24, QFont::Bold, italic);
     font.setFamilies(families);
@@ -59,7 +60,8 @@ Form3::Form3() {
     const QFont gothic =
         titleFont({QStringLiteral("MVGothicCondSC"), QStringLiteral("Nimbus Sans Narrow"),
                    QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
-                   QStringLiteral("DejaVu Sans Condensed")},
+                   QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Arial"),
+                   QStringLiteral("DejaVu Sans")},
                   false);
     Label1 =
         makeLabel(this, "Label1", Layout::rect(120, 120, 5055, 615), QColor(0, 0, 255), gothic);
@@ -67,7 +69,8 @@ Form3::Form3() {
     Label2 = makeLabel(this, "Label2", Layout::rect(360, 960, 3735, 735), Qt::white, gothic);
     Label3 = makeLabel(this, "Label3", Layout::rect(360, 1920, 5055, 735), QColor(255, 0, 0),
                        titleFont({QStringLiteral("Mistral"), QStringLiteral("Z003"),
-                                  QStringLiteral("URW Chancery L")},
+                                  QStringLiteral("URW Chancery L"), QStringLiteral("Segoe Script"),
+                                  QStringLiteral("DejaVu Sans")},
                                  true));
 
     Timer1 = new SequenceTimer(this);

@@ -1,11 +1,14 @@
 // The Reset menu's two commands, driven from the main window in virtual time: what their
-// progress windows show, the data file they leave, and what stops or reports them.
+// progress windows show, the data file they leave, and what stops or reports them; and that
+// every text of these windows and of the splash shows whole.
 #include "clearing/form5.h"
 #include "clearing/form6.h"
 #include "mainwindow/form1.h"
+#include "startup/form3.h"
 #include "startup/form4.h"
 #include "storage/profileroutines.h"
 #include "support/faketoolkit.h"
+#include "ui/fittinglabel.h"
 #include "ui/windows.h"
 
 #include <QtTest>
@@ -41,6 +44,22 @@ QByteArray sets(const QString& name3, const QStringList& work, const QStringList
 const QByteArray ClearedAll =
     ini({"[readone]", "READ2=Secret", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=Set 1", "NAME2=Set 2",
          "NAME3=Set 3", "NAME4=Set 4", "NAME5=Set 5"});
+
+// Calls back at each paint of a widget, before the widget paints.
+class PaintWatch : public QObject {
+  public:
+    PaintWatch(QWidget* widget, std::function<void()> painted) : m_painted(std::move(painted)) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            m_painted();
+        return false;
+    }
+
+  private:
+    std::function<void()> m_painted;
+};
 } // namespace
 
 class TestClearing : public QObject {
@@ -220,6 +239,88 @@ class TestClearing : public QObject {
         const bool closed = action.endsWith("close") || action.endsWith("Exit");
         QCOMPARE(tk->ended, closed);
         QCOMPARE(Windows::find<Form1>() && Windows::find<Form1>()->isVisible(), !closed);
+    }
+
+    // Each text of the timed windows, at each paint of its label, with the fonts a plain desktop
+    // has: drawn in a size of the label's font no smaller than two thirds of it, within the part
+    // of the label the window shows; whole on one line, or, for texts longer than the program's
+    // (set before the first paint), wrapped and, past the room for lines, cut short with "…".
+    void textsFit_data() {
+        for (const char* column : {"window", "label", "text", "shown"})
+            QTest::addColumn<QString>(column);
+        const auto rows = [](const char* window, const char* label, const QStringList& texts,
+                             const char* shown = "line") {
+            for (const QString& text : texts)
+                QTest::addRow("%s %s: %s", window, label, qPrintable(text))
+                    << window << label << text << shown;
+        };
+        rows("Form3", "Label1",
+             {"Registration", "Registration Tallivor", "Registration Tallivor II"});
+        rows("Form3", "Label2", {"Presented", "Presented By:"});
+        rows("Form3", "Label3", {"Quorvex"});
+        const QString reloading = "Reloading Registration Tallivor";
+        rows("Form5", "Label1",
+             {"Nullifying the names.....", "Nullifying the values.....", "Resetting the name.....",
+              reloading});
+        rows("Form6", "Label1",
+             {"Deleting everything", "Putting your password back in", reloading});
+        const QString longer = "Putting your password back in and reloading Registration Tallivor";
+        rows("Form6", "Label1", {longer}, "wrapped");
+        rows("Form6", "Label1", {longer + ", then once more: " + longer}, "elided");
+    }
+    void textsFit() {
+        QFETCH(QString, window);
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QPointer<QWidget> w;
+        if (window == "Form3") { // a first start: the titles play
+            tk->write({});
+            tk->expect("IMPORTANT|If you don't want to password this program, leave the box "
+                       "blank and click enter.");
+            w = Windows::show<Form3>();
+        } else {
+            Form1* main = Windows::show<Form1>();
+            main->SetEntry(3)->trigger();
+            ask(main, window == "Form6");
+            w = window == "Form6" ? static_cast<QWidget*>(Windows::find<Form6>())
+                                  : Windows::find<Form5>();
+        }
+        auto* fitting = w ? w->findChild<FittingLabel*>(label) : nullptr;
+        QVERIFY(fitting);
+        if (shown != "line")
+            fitting->setText(text);
+        const qreal design = fitting->font().pointSizeF();
+        // The splash cuts two of its labels at its right edge, the progress windows their label
+        // at the bottom.
+        const QRect visible = fitting->geometry() & w->rect();
+        QList<FittingLabel::Fit> fits;
+        PaintWatch watch(fitting, [&] {
+            if (fitting->text() == text)
+                fits << fitting->fit();
+        });
+        QVERIFY(QTest::qWaitFor([&] { return !w; }));
+        QVERIFY(!fits.isEmpty());
+        for (const auto& [font, lines] : fits) {
+            const QFontMetrics metrics(font);
+            QVERIFY(font.pointSizeF() >= design * 2 / 3 && font.pointSizeF() <= design);
+            for (const QString& line : lines)
+                QVERIFY2(metrics.horizontalAdvance(line) <= visible.width(), qPrintable(line));
+            QFont larger = font; // shrunk no more than needed
+            larger.setPointSizeF(font.pointSizeF() + 1);
+            if (shown == "line")
+                QVERIFY(lines == QStringList{text} &&
+                        (font.pointSizeF() == design ||
+                         QFontMetrics(larger).horizontalAdvance(text) > visible.width()));
+            else
+                QVERIFY(lines.size() > 1 &&
+                        metrics.height() + (lines.size() - 1) * metrics.lineSpacing() <=
+                            visible.height());
+            if (shown == "wrapped")
+                QCOMPARE(lines.join(' '), text);
+            if (shown == "elided")
+                QVERIFY(lines.last().endsWith(u'…') && text.startsWith(lines.join(' ').chopped(1)));
+        }
     }
 };
 

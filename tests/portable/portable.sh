@@ -3,8 +3,9 @@
 # user's folder in a clean Debian 12 root that holds only the libraries the folder leaves to the
 # host, and starts the program there against this machine's X server (Xvfb). Checks that the
 # dynamic loader finds every library of the program and of its plugins, that the splash and then
-# the password screen come up, that every bundled plugin is loaded from the folder, and that the
-# data file is written beside the program.
+# the password screen come up, that the splash's titles show whole with the root's only fonts
+# (DejaVu), that every bundled plugin is loaded from the folder, and that the data file is written
+# beside the program.
 #
 #   tests/portable/portable.sh       # as root, or through sudo: debootstrap, chroot and mount
 #
@@ -176,12 +177,26 @@ icons=$(xprop -id "$SPLASH" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]*\) x \1).*/
     sort -n | paste -sd' ')
 [ "$icons" = "32 64" ] || fail "the splash has icon sizes [$icons], expected [32 64]"
 import -window "$SPLASH" "$SHOTS/01-splash.png"
+# The splash once its last title, the red one, is drawn: about 5 s after it opens, 2 s before the
+# notice. A title cut at the window's right edge leaves its colour in the last columns.
+TITLES=$SHOTS/02-splash-titles.png
+titles_drawn() {
+    import -window "$SPLASH" "$TITLES" 2>/dev/null &&
+        convert "$TITLES" -format %c histogram:info:- | grep -qi '#FF0000'
+}
+for _ in $(seq 75); do
+    titles_drawn && break
+    sleep 0.2
+done
+titles_drawn || fail "the splash never showed its last title"
+[ "$(convert "$TITLES" -gravity East -crop 3x+0+0 +repage -format '%[max]' info:)" = 0 ] ||
+    fail "a splash title runs into the window's right edge (see $TITLES)"
 NOTICE=$(window IMPORTANT 15)
-import -window "$NOTICE" "$SHOTS/02-important.png"
+import -window "$NOTICE" "$SHOTS/03-important.png"
 xdotool windowfocus --sync "$NOTICE"
 xdotool key Return
 SCREEN=$(window "Password Screen")
-import -window "$SCREEN" "$SHOTS/03-password-screen.png"
+import -window "$SCREEN" "$SHOTS/04-password-screen.png"
 
 DATA=$R$FOLDER/tallivor.tvr
 [ -f "$DATA" ] || fail "no tallivor.tvr beside the program"
