@@ -11,6 +11,7 @@
 #include <QSaveFile>
 
 #include <optional>
+#include <utility>
 
 namespace ProfileRoutines {
 
@@ -265,8 +266,8 @@ QString DataFilePath(const QString& folder) {
     return native(QDir(folder).filePath(DataFile::FileName));
 }
 
-void SetLockTimeout(int milliseconds) {
-    lockTimeoutMs = milliseconds;
+int SetLockTimeout(int milliseconds) {
+    return std::exchange(lockTimeoutMs, milliseconds);
 }
 
 } // namespace ProfileRoutines

@@ -79,7 +79,8 @@ bool ReplaceProfileFile(const ProfilePlan& plan, const QString& file, QString* r
 QString DataFilePath(const QString& folder);
 
 // How long a write waits for another copy of the program to release the data file (5 seconds
-// unless set). A lock left by a process that no longer runs is taken over at once.
-void SetLockTimeout(int milliseconds);
+// unless set); gives the time it replaces. A lock left by a process that no longer runs is taken
+// over at once.
+int SetLockTimeout(int milliseconds);
 
 } // namespace ProfileRoutines
