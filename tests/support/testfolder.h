@@ -56,3 +56,15 @@ class LockTimeout {
   private:
     int m_before;
 };
+
+// Counts the times the file is made anew or replaced while it lives.
+class Replacements {
+  public:
+    explicit Replacements(const QString& file);
+    ~Replacements();
+    int count() const;
+
+  private:
+    int m_watch;
+    QByteArray m_name;
+};
