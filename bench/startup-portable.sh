@@ -9,7 +9,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 source scripts/common.sh
-source tests/e2e/xsession.sh
+source scripts/xsession.sh
 source bench/common.sh
 
 RUNS=${1:-21}

@@ -2,10 +2,9 @@
 # The portable folder on a machine without Qt: builds the .tar.gz, unpacks it as an ordinary
 # user's folder in a clean Debian 12 root that holds only the libraries the folder leaves to the
 # host, and starts the program there against this machine's X server (Xvfb). Checks that the
-# dynamic loader finds every library of the program and of its plugins, that the splash and then
-# the password screen come up, that the splash's titles show whole with the root's only fonts
-# (DejaVu), that every bundled plugin is loaded from the folder, and that the data file is written
-# beside the program.
+# dynamic loader finds every library of the program and of its plugins, that the splash shows its
+# titles whole with the fonts of that root, that the password screen comes up, that every bundled
+# plugin is loaded from the folder, and that the data file is written beside the program.
 #
 #   tests/portable/portable.sh       # as root, or through sudo: debootstrap, chroot and mount
 #
@@ -17,200 +16,138 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT"
 [ "$(id -u)" -eq 0 ] || exec sudo -E "$0" "$@"
 source scripts/common.sh
-source tests/e2e/xsession.sh
-
+source scripts/xsession.sh
 START=$(date +%s)
-elapsed() { echo "$(($(date +%s) - START)) s"; }
-step() { echo "== $* ($(elapsed))"; }
-
+step() { echo "== $* ($(($(date +%s) - START)) s)"; }
+SHOTS=$ROOT/build/portable-shots
+LOG=$SHOTS/program.log
+fail() {
+    echo "FAILED: $*" >&2
+    cat "$LOG" >&2 2>/dev/null || true
+    [ -n "${DISPLAY:-}" ] && xwininfo -root -tree | grep '^ *0x' >&2 &&
+        import -window root "$SHOTS/failure.png"
+    exit 1
+}
 ensure_packages "${BUILD_PACKAGES[@]}" "${PORTABLE_PACKAGES[@]}" "${X_PACKAGES[@]}" debootstrap
+rm -rf "$SHOTS"
+mkdir -p "$SHOTS"
 
-# ---------------------------------------------------------------------------------------------
 step "the .tar.gz"
 B=$ROOT/build/release
 cmake --preset release >/dev/null
 cmake --build --preset release --target Tallivor2 -j "$(nproc)" >/dev/null
 rm -f "$B"/package/*.tar.gz
-cpack --preset release >"$B/cpack.log" || { cat "$B/cpack.log" >&2; exit 1; }
+cpack --preset release >"$LOG" || fail "cpack"
 ARCHIVE=$(echo "$B"/package/Tallivor2-*.tar.gz)
-[ -f "$ARCHIVE" ] || { echo "cpack made no .tar.gz" >&2; exit 1; }
-SIZE=$(stat -c %s "$ARCHIVE")
+SIZE=$(stat -c %s "$ARCHIVE") || fail "cpack made no .tar.gz"
 echo "$(basename "$ARCHIVE"): $((SIZE / 1000)) kB"
-[ "$SIZE" -lt 40000000 ] || { echo "the .tar.gz is over 40 MB" >&2; exit 1; }
+[ "$SIZE" -lt 40000000 ] || fail "the .tar.gz is over 40 MB"
 # A FAT-formatted USB stick holds no symbolic links.
-if tar -tvzf "$ARCHIVE" | grep '^l'; then echo "the .tar.gz holds symbolic links" >&2; exit 1; fi
+! tar -tvzf "$ARCHIVE" | grep '^l' || fail "the .tar.gz holds symbolic links"
 
-# ---------------------------------------------------------------------------------------------
 # The clean root: Debian 12 with only the packages of the libraries left to the host, and a user.
-SUITE=bookworm
 HOST_PACKAGES=(libx11-6 libgl1 libegl1 libopengl0 libfontconfig1 fonts-dejavu-core)
-MIRROR=$(sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null |
-    awk 'NR == 1 { print $1 }')
+MIRROR=$(sed -n 's/^URIs:[[:space:]]*//p' /etc/apt/sources.list.d/debian.sources | head -n 1)
 MIRROR=${MIRROR:-http://deb.debian.org/debian}
-USER_ID=1000
-
 make_root() {
-    debootstrap --variant=minbase "$SUITE" "$1" "$MIRROR"
+    debootstrap --variant=minbase bookworm "$1" "$MIRROR"
     cp /etc/resolv.conf "$1/etc/resolv.conf"
     chroot "$1" apt-get update
     chroot "$1" env DEBIAN_FRONTEND=noninteractive apt-get install -y -o Dpkg::Use-Pty=0 \
         --no-install-recommends "${HOST_PACKAGES[@]}"
     chroot "$1" apt-get clean
     rm -rf "$1"/var/lib/apt/lists/*
-    chroot "$1" useradd --create-home --uid "$USER_ID" --shell /bin/sh user
+    chroot "$1" useradd --create-home --uid 1000 --shell /bin/sh user
 }
-
 CACHE=${PORTABLE_CACHE:-/var/cache/tallivor2-portable}
-KEY=$( (echo "$SUITE $MIRROR ${HOST_PACKAGES[*]}" && declare -f make_root) | sha256sum | cut -c1-16)
-CACHED=$CACHE/root-$SUITE-$KEY.tar
+KEY=$( (echo "$MIRROR ${HOST_PACKAGES[*]}" && declare -f make_root) | sha256sum | cut -c1-16)
+CACHED=$CACHE/root-bookworm-$KEY.tar
 mkdir -p "$CACHE"
 exec 9>"$CACHE/lock"
 flock 9
 if [ ! -f "$CACHED" ]; then
-    step "a clean $SUITE root with ${HOST_PACKAGES[*]} (kept in $CACHE)"
+    step "a clean root with ${HOST_PACKAGES[*]} (kept in $CACHE)"
     NEW=$(mktemp -d "$CACHE/new.XXXXXX")
-    # Its own shell, where a failing step stops it (set -e does not act inside an `if`).
-    set +e
-    (set -e && make_root "$NEW/root") >"$NEW/log" 2>&1
-    status=$?
-    set -e
-    if [ $status -ne 0 ]; then
-        tail -20 "$NEW/log" >&2
-        rm -rf "$NEW"
-        exit 1
-    fi
-    tar -C "$NEW/root" -cf "$NEW/root.tar" .
-    mv "$NEW/root.tar" "$CACHED"
-    rm -rf "$NEW"
+    # In a shell of its own, where a failing step stops it (set -e does not act inside an `if`).
+    (set -e && make_root "$NEW/root") >"$NEW/log" 2>&1 || { tail -20 "$NEW/log" >&2; rm -rf "$NEW"; exit 1; }
+    tar -C "$NEW/root" -cf "$NEW/root.tar" . && mv "$NEW/root.tar" "$CACHED" && rm -rf "$NEW"
     find "$CACHE" -maxdepth 1 -name 'root-*.tar' ! -path "$CACHED" -delete
 fi
 
 WORK=$(mktemp -d)
 R=$WORK/root
-SHOTS=$ROOT/build/portable-shots
-LOG=$SHOTS/program.log
 PID=""
 MOUNTS=()
-
 cleanup() {
     set +e
-    if [ -n "$PID" ]; then
-        kill "$PID" 2>/dev/null
-        wait "$PID" 2>/dev/null
-    fi
-    local i
+    [ -n "$PID" ] && kill "$PID" && wait "$PID"
     for ((i = ${#MOUNTS[@]} - 1; i >= 0; i--)); do
         umount "${MOUNTS[i]}" 2>/dev/null || umount --lazy "${MOUNTS[i]}"
     done
     x_stop
     # Never delete through a mount that is still there: it would reach the host's files.
-    if grep -qF " $WORK/" /proc/mounts; then
-        echo "still mounted under $WORK; left in place" >&2
-    else
+    grep -qF " $WORK/" /proc/mounts && echo "still mounted under $WORK; left in place" >&2 ||
         rm -rf "$WORK"
-    fi
 }
 trap cleanup EXIT
-
-step "the root unpacked afresh from $(basename "$CACHED")"
+step "the root unpacked afresh, the .tar.gz as the user's folder"
 mkdir "$R"
 tar -C "$R" -xf "$CACHED"
 flock -u 9
-rm -rf "$SHOTS"
-mkdir -p "$SHOTS"
-: >"$LOG"
-
-# "${AS_USER[@]}" COMMAND...: runs it in the root as the ordinary user, with a desktop's
-# environment. (A command, not a function: started in the background, its process id is the
-# program's own, as chroot and env exec what they start.)
-AS_USER=(chroot --userspec="$USER_ID:$USER_ID" "$R" /usr/bin/env -i HOME=/home/user USER=user
+# A command, not a function: started in the background, its process id is the program's own.
+AS_USER=(chroot --userspec=1000:1000 "$R" /usr/bin/env -i HOME=/home/user USER=user
     PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR=/tmp/runtime-user)
-
-fail() {
-    echo "FAILED: $*" >&2
-    echo "--- program output:" >&2
-    cat "$LOG" >&2
-    if [ -n "${DISPLAY:-}" ]; then
-        echo "--- windows on the X server:" >&2
-        xwininfo -root -tree | grep '^ *0x' >&2
-        import -window root "$SHOTS/failure.png" 2>/dev/null
-    fi
-    exit 1
-}
-
-step "unpacked as the user's folder"
-NAME=$(basename "$ARCHIVE" .tar.gz)
 cp "$ARCHIVE" "$R/home/user/"
-chown "$USER_ID:$USER_ID" "$R/home/user/$NAME.tar.gz"
-"${AS_USER[@]}" tar -C /home/user -xzf "/home/user/$NAME.tar.gz"
-FOLDER=/home/user/$NAME      # as seen inside the root
+chown 1000:1000 "$R/home/user/$(basename "$ARCHIVE")"
+"${AS_USER[@]}" tar -C /home/user -xzf "/home/user/$(basename "$ARCHIVE")"
+FOLDER=/home/user/$(basename "$ARCHIVE" .tar.gz) # as seen inside the root
 [ -x "$R$FOLDER/Tallivor2" ] || fail "no $FOLDER/Tallivor2 in the archive"
-[ -e "$R$FOLDER/tallivor.tvr" ] && fail "the archive holds a data file"
-if find "$R"/usr "$R"/lib* -name 'libQt6*' | grep -q .; then fail "the clean root has Qt"; fi
-
+[ ! -e "$R$FOLDER/tallivor.tvr" ] || fail "the archive holds a data file"
+! find "$R"/usr "$R"/lib* -name 'libQt6*' | grep -q . || fail "the clean root has Qt"
 # The loader resolves $ORIGIN through /proc; the program talks to the X server through its socket.
 mount -t proc proc "$R/proc" && MOUNTS+=("$R/proc")
-mkdir -p "$R/tmp/.X11-unix"
-mount --bind /tmp/.X11-unix "$R/tmp/.X11-unix" && MOUNTS+=("$R/tmp/.X11-unix")
+mkdir -p "$R/tmp/.X11-unix" && mount --bind /tmp/.X11-unix "$R/tmp/.X11-unix" &&
+    MOUNTS+=("$R/tmp/.X11-unix")
 
 step "every library found inside the root"
 for file in "$R$FOLDER/Tallivor2" "$R$FOLDER"/lib/* "$R$FOLDER"/plugins/*/*; do
     out=$("${AS_USER[@]}" ldd "${file#"$R"}" 2>&1) || fail "ldd ${file#"$R"}: $out"
-    if grep -q 'not found' <<<"$out"; then
-        fail "${file#"$R"} needs what the root does not have:$(grep 'not found' <<<"$out")"
-    fi
+    ! grep 'not found' <<<"$out" || fail "${file#"$R"} needs what the root does not have"
 done
 
 step "first start inside the root: splash, IMPORTANT notice, password screen"
 # No window manager: a window mapped while one is still starting up can stay unmapped, and the
-# splash waits for its first paint. The end-to-end run covers a managed desktop.
+# splash waits for its first paint. The real-window run covers a managed desktop.
 x_start --no-wm
-mkdir -m 700 "$R/tmp/runtime-user"
-chown "$USER_ID:$USER_ID" "$R/tmp/runtime-user"
-"${AS_USER[@]}" DISPLAY="$DISPLAY" QT_DEBUG_PLUGINS=1 "$FOLDER/Tallivor2" >>"$LOG" 2>&1 &
+mkdir -m 700 "$R/tmp/runtime-user" && chown 1000:1000 "$R/tmp/runtime-user"
+"${AS_USER[@]}" DISPLAY="$DISPLAY" QT_DEBUG_PLUGINS=1 "$FOLDER/Tallivor2" >"$LOG" 2>&1 &
 PID=$!
-
-window() { x_wait_title "$PID" "$1" "${2:-10}" || fail "no window '$1'"; }
-
-SPLASH=$(window Form3 15)
-icons=$(xprop -id "$SPLASH" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]*\) x \1).*/\1/p' |
-    sort -n | paste -sd' ')
-[ "$icons" = "32 64" ] || fail "the splash has icon sizes [$icons], expected [32 64]"
+window() { x_wait_title "$PID" "$1" 15 || fail "no window '$1'"; }
+SPLASH=$(window Form3)
 import -window "$SPLASH" "$SHOTS/01-splash.png"
 # The splash once its last title, the red one, is drawn: about 5 s after it opens, 2 s before the
 # notice. A title cut at the window's right edge leaves its colour in the last columns.
 TITLES=$SHOTS/02-splash-titles.png
-titles_drawn() {
-    import -window "$SPLASH" "$TITLES" 2>/dev/null &&
-        convert "$TITLES" -format %c histogram:info:- | grep -qi '#FF0000'
-}
 for _ in $(seq 75); do
-    titles_drawn && break
+    import -window "$SPLASH" "$TITLES" 2>/dev/null &&
+        convert "$TITLES" -format %c histogram:info:- | grep -qi '#FF0000' && break
     sleep 0.2
 done
-titles_drawn || fail "the splash never showed its last title"
+convert "$TITLES" -format %c histogram:info:- | grep -qi '#FF0000' ||
+    fail "the splash never showed its last title"
 [ "$(convert "$TITLES" -gravity East -crop 3x+0+0 +repage -format '%[max]' info:)" = 0 ] ||
     fail "a splash title runs into the window's right edge (see $TITLES)"
-NOTICE=$(window IMPORTANT 15)
+NOTICE=$(window IMPORTANT)
 import -window "$NOTICE" "$SHOTS/03-important.png"
-xdotool windowfocus --sync "$NOTICE"
-xdotool key Return
-SCREEN=$(window "Password Screen")
-import -window "$SCREEN" "$SHOTS/04-password-screen.png"
+xdotool windowfocus --sync "$NOTICE" key Return
+import -window "$(window "Password Screen")" "$SHOTS/04-password-screen.png"
 
 DATA=$R$FOLDER/tallivor.tvr
-[ -f "$DATA" ] || fail "no tallivor.tvr beside the program"
-cp "$DATA" "$SHOTS/tallivor.tvr"
-[ "$(stat -c %u "$DATA")" = "$USER_ID" ] || fail "tallivor.tvr is not the user's"
-tr -d '\r' <"$DATA" | grep -qx '\[readone\]' || fail "tallivor.tvr has no [readone]"
-tr -d '\r' <"$DATA" | grep -qx 'READ2=2' || fail "tallivor.tvr has no READ2=2"
-
+cp "$DATA" "$SHOTS/tallivor.tvr" || fail "no tallivor.tvr beside the program"
+[ "$(stat -c %u "$DATA")" = 1000 ] || fail "tallivor.tvr is not the user's"
+[ "$(cat "$DATA")" = $'[readone]\r\nREAD2=2\r' ] || fail "tallivor.tvr holds no first-run marker"
 # Every plugin the folder carries is loaded, from the folder.
 for plugin in "$R$FOLDER"/plugins/*/*; do
     grep -qF "\"${plugin#"$R"}\" loaded library" "$LOG" || fail "${plugin#"$R"} was not loaded"
 done
-
-kill "$PID"
-wait "$PID" 2>/dev/null || true
-PID=""
-echo "portable: all checks passed in $(elapsed); screenshots in $SHOTS"
+echo "portable: all checks passed; screenshots in $SHOTS"

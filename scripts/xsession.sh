@@ -1,5 +1,6 @@
-# Shared by tests/e2e/e2e.sh and bench/startup.sh: a private X server with a window manager,
-# and small xdotool helpers that wait for what they expect, each wait bounded.
+# Shared by the real-window run, the portable check and the start-up benchmarks: a private X
+# server with a window manager, and small xdotool helpers that wait for what they expect, each
+# wait bounded.
 # Source it after `set -euo pipefail`; call x_start once and x_stop from an EXIT trap.
 
 X_PACKAGES=(xvfb xauth xdotool openbox x11-utils imagemagick xclip)
