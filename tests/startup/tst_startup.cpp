@@ -37,8 +37,6 @@ void retype(QLineEdit* box, const QString& typed) {
 
 // The window on screen: "Form1", "Form2" (setting a password), "Form2 check", or "none".
 QString shown() {
-    if (Toolkit::current().ending())
-        return "none";
     const Form2* f = Windows::find<Form2>();
     if (f && f->isVisible())
         return f->Text2->isVisible() ? "Form2" : "Form2 check";

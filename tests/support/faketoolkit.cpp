@@ -2,6 +2,7 @@
 
 #include "ui/windows.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -52,6 +53,13 @@ void FakeToolkit::waitForEvents(double until) {
         now = std::fmod(now + until - mono, 86400);
         mono = until;
     }
+}
+
+void FakeToolkit::endProgram() {
+    ended = true;
+    ++endCalls;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        w->hide();
 }
 
 void type(QLineEdit* box, const QString& text) {
