@@ -271,6 +271,8 @@ def on_event(event):
 def steps_heard(title, steps):
     """The progress window comes and goes; its label was heard announcing each step."""
     expect_windows(title, secs=3) if title == "Clearing all" else expect_windows(MAIN, title)
+    if BUS:
+        bus_window("frame", title)
     shot(title.split()[-1].strip("."), title, (16, 32, 48))
     until(f"end of '{title}'", lambda: title not in windows(), 10)
     if BUS:
