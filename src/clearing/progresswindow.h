@@ -2,12 +2,11 @@
 // first tick, once the window has been painted, runs the window's sequence exactly once.
 #pragma once
 
-#include "ui/sequencetimer.h"
-
 #include <QString>
 #include <QWidget>
 
 class QLabel;
+class SequenceTimer;
 
 class ProgressWindow : public QWidget {
     Q_OBJECT

@@ -1,11 +1,10 @@
 // Form3: the splash window that opens the program and chooses the first window.
 #pragma once
 
-#include "ui/sequencetimer.h"
-
 #include <QWidget>
 
 class QLabel;
+class SequenceTimer;
 
 class Form3 : public QWidget {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "startup/form4.h"
 #include "support/faketoolkit.h"
 #include "ui/routines.h"
+#include "ui/sequencetimer.h"
 #include "ui/windows.h"
 
 #include <QtTest>
