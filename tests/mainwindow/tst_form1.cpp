@@ -1,6 +1,6 @@
-// The main window as a user meets it: loading, choosing, saving and renaming sets,
-// with the names a save refuses; the warning against typing before a set is chosen; the
-// notices, Exit and closing by the frame. Checked in the controls and in the data file.
+// The main window as a user meets it: loading, saving and renaming sets, a save refused or
+// failing, the warning against typing before a set is chosen, Exit and closing by the frame.
+// Checked in the controls and in the data file.
 #include "mainwindow/form1.h"
 #include "support/faketoolkit.h"
 #include "ui/windows.h"
