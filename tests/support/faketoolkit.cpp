@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include <cmath>
-#include <csignal>
 
 FakeToolkit::FakeToolkit() {
     Toolkit::install(this);
@@ -56,13 +55,6 @@ void FakeToolkit::write(const QByteArray& content) const {
     QFile f(dataFile());
     if (f.open(QIODevice::WriteOnly))
         f.write(content);
-}
-
-void limitFileSize(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit room{bytes, RLIM_INFINITY};
-    if (setrlimit(RLIMIT_FSIZE, &room) != 0)
-        QTest::qFail("setrlimit", __FILE__, __LINE__);
 }
 
 void type(QLineEdit* box, const QString& text) {

@@ -2,6 +2,7 @@
 // recorded program end.
 #pragma once
 
+#include "support/platform.h"
 #include "ui/toolkit.h"
 
 #include <QList>
@@ -9,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include <functional>
-#include <sys/resource.h>
 
 class FakeToolkit : public Toolkit {
   public:
@@ -65,7 +65,3 @@ class QLineEdit;
 // Types into a box as a user does: key by key (QTest::keyClicks can't type non-ASCII letters),
 // or pasted, as copied from a terminal, a text with a line break or longer than a line.
 void type(QLineEdit* box, const QString& text);
-
-// This process may write files of at most that many bytes (RLIM_INFINITY: any); a longer write
-// fails with "File too large" instead of ending the process.
-void limitFileSize(rlim_t bytes);
