@@ -145,6 +145,9 @@ chown "$USER_ID:$USER_ID" "$R/home/user/$NAME.tar.gz"
 FOLDER=/home/user/$NAME      # as seen inside the root
 [ -x "$R$FOLDER/Tallivor2" ] || fail "no $FOLDER/Tallivor2 in the archive"
 [ -e "$R$FOLDER/tallivor.tvr" ] && fail "the archive holds a data file"
+for file in LICENSE licenses/libqt6core6/copyright licenses/libstdc++6/copyright; do
+    [ -s "$R$FOLDER/$file" ] || fail "no $file in the archive"
+done
 if find "$R"/usr "$R"/lib* -name 'libQt6*' | grep -q .; then fail "the clean root has Qt"; fi
 
 # The loader resolves $ORIGIN through /proc; the program talks to the X server through its socket.
