@@ -101,7 +101,7 @@ mkdir -p "$prefix/licenses"
 cp -r "$work/src/LICENSES" "$prefix/licenses/qt"
 cp "$work/src/debian/copyright" "$prefix/licenses/debian-copyright"
 (cd "$work/src/src/3rdparty" &&
-  find . -maxdepth 3 -type f \( -iname '*LICEN[CS]E*' -o -iname 'COPYING*' \
+  find . -maxdepth 3 -type f \( -iname '*LICEN[CS]E*' -o -iname 'COPYING*' -o -name FTL.TXT \
     -o -iname 'qt_attribution.json' \) -exec cp --parents {} "$prefix/licenses/" \;) ||
   fail "copying the licence texts failed"
 touch "$prefix/.complete"
