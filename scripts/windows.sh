@@ -51,7 +51,7 @@ echo "Tallivor2.exe: $((size / 1000)) kB; $(basename "$ZIP"): $(($(stat -c %s "$
 
 # ---------------------------------------------------------------------------------------------
 source tests/e2e/xsession.sh
-ensure_packages wine wine64 "${X_PACKAGES[@]}"
+ensure_packages wine wine64 python3 "${X_PACKAGES[@]}"
 [ -x build/release/src/Tallivor2 ] || configure_and_build release
 
 step "Wine's prefix"
