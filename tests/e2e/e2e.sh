@@ -381,33 +381,43 @@ $(set_section Games "" "" "")
 EOF
 
 # ---------------------------------------------------------------------------------------------
-step "Clear All"
+step "Clear All, a new password typed on the change-password screen and not entered"
+focus "$MAIN"
+key alt+p
+wait_window_count 2
+key Return                                   # Change Password
+expect_windows "$MAIN" IMPORTANT
+focus IMPORTANT
+key Return
+expect_windows "$MAIN" "Password Screen"
+password_box
+type_text "Other1"
 focus "$MAIN"
 key alt+r
-wait_window_count 2
+wait_window_count 3
 key Down
 key Return                                   # Clear All
-expect_windows "$MAIN" WARNING
+expect_windows "$MAIN" "Password Screen" WARNING
 focus WARNING
 key Return
+# The change-password screen goes with the main window: the password kept is the stored one.
 expect_windows "Clearing all"
 expect_icon "Clearing all" 16 32 48
 shot clearing-all "Clearing all"
-# Everything but the password goes while the progress window is up.
-expect_file 5 <<<"readone${TAB}READ2=$PASSWORD"
-expect_windows "Clearing all"
-expect_windows -t 10 "$MAIN"
-expect_file <<EOF
+# Everything but the password goes at once, while the progress window is up.
+expect_file 5 <<EOF
 readone${TAB}READ1=1
 readone${TAB}READ2=$PASSWORD
 $(default_names)
 EOF
+expect_windows "Clearing all"
+expect_windows -t 10 "$MAIN"
 CLEARED=$(ini_lines "$DATA")
 menu 0 1                                     # File, Exit
 expect_program_ends
 
 # ---------------------------------------------------------------------------------------------
-step "third start: password still asked, clue empty; a wrong password ends the program"
+step "third start: password still asked, clue empty; a wrong password ends the program, the right one opens it"
 start_program
 expect_windows -t 10 "Password Screen"
 forgot_button
@@ -423,6 +433,15 @@ expect_windows "Password Screen" Sorry
 shot wrong-password Sorry
 focus Sorry
 key Return
+expect_program_ends
+expect_file <<<"$CLEARED"
+start_program
+expect_windows -t 10 "Password Screen"
+password_box
+type_text "$PASSWORD"
+enter_button
+expect_windows "$MAIN"
+menu 0 1                                     # File, Exit
 expect_program_ends
 expect_file <<<"$CLEARED"
 
