@@ -1,6 +1,7 @@
 # Install step of the portable folder (run by `cmake --install` and by cpack). Puts the Qt
 # plugins into plugins/ and every shared library that the program and those plugins load into
-# lib/, except the host libraries, and points each run path at lib/.
+# lib/, except the host libraries, and points each run path at lib/; their licences go into
+# licenses/.
 #
 # Set by packaging/CMakeLists.txt before this script runs:
 #   TALLIVOR_EXECUTABLE      the built program
@@ -85,4 +86,47 @@ foreach(plugin dir IN ZIP_LISTS TALLIVOR_PLUGINS TALLIVOR_PLUGIN_DIRS)
   string(REGEX REPLACE "[^/]+" ".." up "${dir}")
   set_run_path("${folder}/${dir}/${name}" "$ORIGIN/${up}/lib")
 endforeach()
+# The licence texts of all that the folder carries, as the Debian packages they came from state
+# them: each package's copyright file, in licenses/<package>/.
+function(package_of file result)
+  file(REAL_PATH "${file}" real)
+  # dpkg knows a file by the path its package put it at, which a merged /usr may hide.
+  set(candidates "${file}" "${real}")
+  foreach(path IN ITEMS "${file}" "${real}")
+    if(path MATCHES "^/usr(/lib.*)")
+      list(APPEND candidates "${CMAKE_MATCH_1}")
+    elseif(path MATCHES "^/lib")
+      list(APPEND candidates "/usr${path}")
+    endif()
+  endforeach()
+  foreach(path IN LISTS candidates)
+    execute_process(COMMAND dpkg-query --search "${path}" OUTPUT_VARIABLE owner
+                    RESULT_VARIABLE failed ERROR_QUIET)
+    if(NOT failed AND owner MATCHES "^([^:, ]+)")
+      set(${result} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  message(FATAL_ERROR "No Debian package owns ${file}: its licence can't be found, so the "
+                      "folder can't carry it.")
+endfunction()
+
+set(packages "")
+foreach(file IN LISTS bundled TALLIVOR_PLUGINS)
+  package_of("${file}" package)
+  list(APPEND packages "${package}")
+endforeach()
+list(REMOVE_DUPLICATES packages)
+list(SORT packages)
+foreach(package IN LISTS packages)
+  set(copyright "/usr/share/doc/${package}/copyright")
+  if(NOT EXISTS "${copyright}")
+    message(FATAL_ERROR "${copyright} is missing: the licence of ${package} can't be bundled.")
+  endif()
+  file(REAL_PATH "${copyright}" real)
+  file(INSTALL "${real}" DESTINATION "${CMAKE_INSTALL_PREFIX}/licenses/${package}"
+       RENAME copyright)
+endforeach()
+list(JOIN packages " " listed)
+message(STATUS "Licences of: ${listed}")
 cmake_policy(POP)

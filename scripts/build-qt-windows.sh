@@ -63,8 +63,9 @@ Suites: bookworm
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
+# Downloads as this user: apt's sandbox user can't write to $work, and would say so.
 apt_private=(-o Dir::Etc::sourcelist=/dev/null -o "Dir::Etc::sourceparts=$work/apt/sources"
-  -o "Dir::State::Lists=$work/apt/lists")
+  -o "Dir::State::Lists=$work/apt/lists" -o APT::Sandbox::User=root)
 apt-get "${apt_private[@]}" update -qq >&2 || fail "apt-get update of the source list failed"
 (cd "$work" && apt-get "${apt_private[@]}" source --download-only -qq qt6-base) >&2 ||
   fail "apt-get source qt6-base failed"
@@ -94,12 +95,15 @@ wait "$builder" || { tail -n 40 "$work/build.log" >&2; fail "building Qt failed 
 step "Installing Qt"
 cmake --install "$work/build" > "$work/install.log" 2>&1 ||
   { tail -n 20 "$work/install.log" >&2; fail "installing Qt failed (log above)"; }
-# The licence texts of Qt and of the libraries built into it, for the program's package.
+# The licence texts of Qt and of the libraries built into it, for the program's package
+# (PCRE2 spells its file LICENCE), and Debian's summary of the whole source.
 mkdir -p "$prefix/licenses"
 cp -r "$work/src/LICENSES" "$prefix/licenses/qt"
+cp "$work/src/debian/copyright" "$prefix/licenses/debian-copyright"
 (cd "$work/src/src/3rdparty" &&
-  find . -maxdepth 3 -type f \( -iname 'LICENSE*' -o -iname 'COPYING*' -o -iname '*LICENSE.txt' \
-    -o -iname 'qt_attribution.json' \) -exec cp --parents {} "$prefix/licenses/" \;)
+  find . -maxdepth 3 -type f \( -iname '*LICEN[CS]E*' -o -iname 'COPYING*' -o -name FTL.TXT \
+    -o -iname 'qt_attribution.json' \) -exec cp --parents {} "$prefix/licenses/" \;) ||
+  fail "copying the licence texts failed"
 touch "$prefix/.complete"
 step "Qt for Windows is in $prefix"
 echo "$prefix"

@@ -11,6 +11,7 @@
 #include "ui/textbox.h"
 #include "ui/toolkit.h"
 #include "ui/windows.h"
+#include "version.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -285,7 +286,8 @@ void Form1::entryChanged() {
 
 void Form1::showAbout() {
     Toolkit::current().notice(
-        QStringLiteral("Tallivor II 2.00. Store your names, passwords, and registration numbers."),
+        QStringLiteral("Tallivor II " TALLIVOR_SHOWN_VERSION
+                       ". Store your names, passwords, and registration numbers."),
         QStringLiteral("About Tallivor II"));
 }
 

@@ -1,9 +1,11 @@
 #include "storage/durable.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDevice>
 
 #ifdef Q_OS_WIN
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -33,6 +35,50 @@ QString systemError(DWORD error) {
 }
 } // namespace
 
+bool openToRead(QFile& file, QString* reason) {
+    // Qt opens without FILE_SHARE_DELETE: while one copy read, another couldn't replace it.
+    const HANDLE handle = CreateFileW(
+        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(file.fileName()).utf16()),
+        GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (reason)
+            *reason = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+                          ? QStringLiteral("it is in use by another program")
+                          : systemError(error);
+        return false;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        if (reason)
+            *reason = QStringLiteral("no file descriptor was left for it");
+        return false;
+    }
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    _close(fd);
+    if (reason)
+        *reason = file.errorString();
+    return false;
+}
+
+bool readersBlockReplacement() {
+    return true;
+}
+
+bool heldOpen(const QString& path) {
+    // Asking for the file to ourselves fails while any other handle is open on it.
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+                    GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(handle);
+    return false;
+}
+
 bool flush(QFileDevice& file, QString* reason) {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
     if (handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle))
@@ -48,6 +94,23 @@ bool syncFolder(const QString&, QString*) {
 }
 
 #else
+
+bool openToRead(QFile& file, QString* reason) {
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    if (reason)
+        *reason = file.errorString();
+    return false;
+}
+
+// A file that is open can still be renamed over.
+bool readersBlockReplacement() {
+    return false;
+}
+
+bool heldOpen(const QString&) {
+    return false;
+}
 
 bool flush(QFileDevice& file, QString* reason) {
     if (::fsync(file.handle()) == 0)

@@ -1,12 +1,24 @@
-// The few steps of a save that each platform does its own way: getting a file's data and a
-// folder's entries onto the disk.
+// The few steps of reading and saving that each platform does its own way: opening a file that
+// others may replace, getting a file's data and a folder's entries onto the disk.
 #pragma once
 
 #include <QString>
 
+class QFile;
 class QFileDevice;
 
 namespace Durable {
+
+// Opens the file for reading while others may read, write or replace it: another copy of the
+// program may save meanwhile. False with a plain reason.
+bool openToRead(QFile& file, QString* reason);
+
+// Whether a program that has a file open keeps it from being replaced: on Windows it does
+// (under Wine even when it lets others delete the file), so a save tries again for a while.
+bool readersBlockReplacement();
+
+// Whether anything has the file open now, where readers block its replacement.
+bool heldOpen(const QString& path);
 
 // Pushes the open file's data to the disk. False with the system's reason.
 bool flush(QFileDevice& file, QString* reason);

@@ -4,11 +4,13 @@
 #include "storage/durable.h"
 #include "storage/inifile.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QThread>
 
 #include <optional>
 #include <utility>
@@ -31,6 +33,14 @@ QString folderOf(const QString& file) {
 void setReason(QString* reason, const QString& text) {
     if (reason)
         *reason = text;
+}
+
+// The system's words for a failure, to go in brackets inside a sentence: Windows ends them with
+// a full stop ("Access is denied.").
+QString plain(QString systemText) {
+    if (systemText.endsWith(u'.'))
+        systemText.chop(1);
+    return systemText;
 }
 
 // A data file reached through a link is the link's target: its lock and its replacement belong
@@ -56,13 +66,14 @@ ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
         return ReadResult::Failed;
     }
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        setReason(why, f.errorString());
+    QString reason;
+    if (!Durable::openToRead(f, &reason)) {
+        setReason(why, plain(reason));
         return ReadResult::Failed;
     }
     *bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
-        setReason(why, f.errorString());
+        setReason(why, plain(f.errorString()));
         return ReadResult::Failed;
     }
     return ReadResult::Read;
@@ -85,39 +96,49 @@ QString lockFailure(const QLockFile& lock, const QString& file, const QString& p
 // is complete on disk. file is the name the user knows it by.
 bool replaceFile(const QString& path, const QString& file, const QByteArray& bytes, bool existed,
                  QString* reason) {
-    // Unbuffered: a buffered short write (file size limit, full disk) is lost in the final
-    // flush and the cut file would be committed.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        setReason(reason, QStringLiteral("the folder %1 can't be written (%2)")
-                              .arg(folderOf(path), out.errorString()));
-        return false;
+    // Where a program reading the old file keeps it from being replaced (Windows), the save waits
+    // for it as for the lock, writing the new file afresh each time.
+    const QDeadlineTimer patience(Durable::readersBlockReplacement() ? lockTimeoutMs : 0);
+    for (;;) {
+        // Unbuffered: a buffered short write (file size limit, full disk) is lost in the final
+        // flush and the cut file would be committed.
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            setReason(reason, QStringLiteral("the folder %1 can't be written (%2)")
+                                  .arg(folderOf(path), plain(out.errorString())));
+            return false;
+        }
+        const auto fail = [&](const QString& why) {
+            setReason(reason,
+                      QStringLiteral("the file %1 couldn't be saved (%2)").arg(native(file), why));
+            out.cancelWriting();
+            return false;
+        };
+        // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
+        if (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return fail(plain(out.errorString()));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            // A short write is followed by one that fails and says why.
+            const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+            if (n <= 0)
+                return fail(plain(out.errorString()));
+            done += qsizetype(n);
+        }
+        // QSaveFile's commit ignores a failed flush: the new file must be on disk before it
+        // replaces the old one, or a crash just after could leave a cut file in its place.
+        QString why;
+        if (!Durable::flush(out, &why))
+            return fail(why);
+        if (out.commit())
+            break;
+        if (patience.hasExpired())
+            return fail(Durable::heldOpen(path) ? QStringLiteral("it is in use by another program")
+                                                : plain(out.errorString()));
+        QThread::msleep(5);
     }
-    const auto fail = [&](const QString& why) {
-        setReason(reason,
-                  QStringLiteral("the file %1 couldn't be saved (%2)").arg(native(file), why));
-        out.cancelWriting();
-        return false;
-    };
-    // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
-    if (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return fail(out.errorString());
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        // A short write is followed by one that fails and says why.
-        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return fail(out.errorString());
-        done += qsizetype(n);
-    }
-    // QSaveFile's commit ignores a failed flush: the new file must be on disk before it replaces
-    // the old one, or a crash just after could leave a cut file in its place.
-    QString why;
-    if (!Durable::flush(out, &why))
-        return fail(why);
-    if (!out.commit())
-        return fail(out.errorString());
     // Without it, a stick pulled right after the save may come back with the old file.
+    QString why;
     if (!Durable::syncFolder(QFileInfo(path).absolutePath(), &why)) {
         setReason(reason,
                   QStringLiteral("the file %1 may not be on the disk (%2)").arg(native(file), why));

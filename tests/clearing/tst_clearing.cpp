@@ -168,7 +168,8 @@ class TestClearing : public QObject {
         };
         QVERIFY(QTest::qWaitFor([this] { return !progress; }, 10000));
         QCOMPARE(tk->bytes(), c.after);
-        QCOMPARE(replacements.count(), c.replaced);
+        const int replaced = replacements.count(); // -1: not counted here
+        QVERIFY(replaced < 0 || replaced == c.replaced);
         // Clear All: nothing is gone before the first pause, and from then on all is.
         QVERIFY(!c.all || atPauses == (QList<QByteArray>{original, c.after, c.after}));
         QVERIFY(QTest::qWaitFor([&] { return !main; }));
@@ -200,6 +201,8 @@ class TestClearing : public QObject {
     }
     void textsFit() {
         QFETCH(Fit, f);
+        if (const char* why = lacking(Need::Fonts))
+            QSKIP(why);
         Form3 splash;
         Form5 clearing;
         Form6 all;

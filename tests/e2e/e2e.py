@@ -1,25 +1,35 @@
 #!/usr/bin/python3
 """Uses the real Tallivor II as a person would, in a private X server, with real keys and clicks:
-four starts, a set saved and read back, both clearing commands, a password changed but not
-entered, a wrong and a right password. After every step it checks the data file and the open
-windows, and takes a screenshot. Where the program is on the accessibility bus (AT-SPI, Linux)
-it also reads what a screen reader hears: the windows' roles and names, every control's name,
-the menus with their access keys, the Tab order, and the progress steps as they change.
+four starts, a set saved under a name of non-ASCII letters and read back, both clearing commands,
+a password changed but not entered, a wrong and a right password. After every step it checks the
+data file and the open windows, and takes a screenshot. Where the program is on the accessibility
+bus (AT-SPI, Linux) it also reads what a screen reader hears: the windows' roles and names, every
+control's name, the menus with their access keys, the Tab order, and the progress steps as they
+change. With --other, another build (the Linux one beside the Windows one) reads the saved set
+and saves one of its own, which the program then reads: both read each other's files the same.
 
-    e2e.py SHOTS PROGRAM...    # PROGRAM... starts the program in its folder (e.g. wine X.exe)
+    e2e.py SHOTS [--other PROGRAM] PROGRAM...    # PROGRAM... starts the program in a folder of
+                                                 # its own (e.g. wine Tallivor2.exe)
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 SHOTS, COMMAND = sys.argv[1], sys.argv[2:]
+OTHER = None
+if COMMAND[0] == "--other":
+    OTHER, COMMAND = COMMAND[1], COMMAND[2:]
 FOLDER = os.path.dirname(os.path.abspath(COMMAND[-1]))
 DATA = os.path.join(FOLDER, "tallivor.tvr")
 WINE = COMMAND[0].endswith("wine")
 MAIN = "Tallivor II "  # the main window's caption ends in a blank
 PASSWORD, CLUE = "Secret7", "my cat"
+# Pasted: xdotool types only what the keyboard map has.
+SET_NAME, ENTRY, NUMBER = "Jörg's Café", "Fotobearbeitung für €", "ABC-123"
 IMPORTANT = "If you don't want to password this program, leave the box blank and click enter."
 DEFAULTS = [f"Ruduze Vad Ovo\tNAME{n}=Set {n}" for n in range(1, 6)]
 MENUS = ["File Alt+F: About, Exit", "Sets Alt+S: Set 1, Set 2, Set 3, Set 4, Set 5",
@@ -90,9 +100,9 @@ def x(*args, check_=True):
 
 
 def ids():
-    """The program's visible windows, menus included (under Wine, every visible window)."""
-    which = ["--class", "."] if WINE else ["--pid", str(proc.pid)] if proc else None
-    return x("search", "--all", "--onlyvisible", *which, check_=False).split() if which else []
+    """The program's visible windows, menus included."""
+    return x("search", "--all", "--onlyvisible", "--pid", str(proc.pid),
+             check_=False).split() if proc else []
 
 
 def windows():
@@ -118,6 +128,11 @@ def key(name, title=None):
 def type_text(text):
     x("type", "--delay", "40", text)
     time.sleep(0.15)
+
+
+def paste(text):
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text, text=True, check=True)
+    key("ctrl+v")
 
 
 def focus(title):
@@ -193,10 +208,10 @@ def shot(name, title, icons=(32, 64)):
         check(got == icons, f"'{title}' has icons of {got}, expected {icons}")
 
 
-def start(*env):
+def start(*env, command=COMMAND):
     global proc
     proc = subprocess.Popen(["env", "QT_QPA_PLATFORM=xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1",
-                             "QT_ACCESSIBILITY=1", *env, *COMMAND], cwd="/", stdout=log,
+                             "QT_ACCESSIBILITY=1", *env, *command], cwd="/", stdout=log,
                             stderr=log)
 
 
@@ -211,6 +226,63 @@ def password_screen(password, button=(120, 1320, 4335, 615)):
     click("Password Screen", 120, 240, 4335, 375)
     type_text(password)
     click("Password Screen", *button)
+
+
+def set_saved(slot, name, entry, number):
+    """Chooses the set, pastes its first entry and its name, and saves it."""
+    menu(1, slot - 1)
+    click_main(0, 600, 2415, 285)  # Text1
+    key("ctrl+a")
+    paste(entry)
+    key("Tab")
+    paste(number)
+    click_main(0, 240, 6975, 285)  # the top box, the set's name
+    key("ctrl+a")
+    paste(name)
+    menu(2, 0)  # Save, save set
+    expect_windows(MAIN)
+
+
+def set_shown(slot, name, entry, number):
+    menu(1, slot - 1)
+    for box, text in [((0, 240, 6975, 285), name), ((0, 600, 2415, 285), entry),
+                      ((2640, 600, 4335, 285), number)]:
+        check(box_text(*box) == text, f"a box of set {slot} holds {box_text(*box)!r}, not {text!r}")
+
+
+def with_password(command=COMMAND):
+    start(command=command)
+    expect_windows("Password Screen", secs=15)
+    password_screen(PASSWORD)
+    expect_windows(MAIN)
+
+
+def exchange(saved):
+    """The other build reads the saved set and saves set 4; the program reads that back."""
+    global DATA
+    say("the other build reads the saved set and saves one; this one reads it")
+    mine, folder = DATA, tempfile.mkdtemp()
+    other = os.path.join(folder, os.path.basename(OTHER))
+    shutil.copy(OTHER, other)
+    DATA = os.path.join(folder, "tallivor.tvr")
+    shutil.copy(mine, DATA)
+    with_password([other])
+    set_shown(2, SET_NAME, ENTRY, NUMBER)
+    set_saved(4, "Ωmega Ünits", "Grüße", "ß-42")
+    exchanged = [line.replace("NAME4=Set 4", "NAME4=Ωmega Ünits") for line in saved]
+    exchanged += set_section("Ωmega Ünits", "Grüße", "ß-42")
+    expect_file(*exchanged)
+    menu(0, 1)
+    ends()
+    shutil.copy(DATA, mine)
+    DATA = mine
+    with_password()
+    set_shown(4, "Ωmega Ünits", "Grüße", "ß-42")
+    menu(0, 1)
+    ends()
+    expect_file(*exchanged)
+    shutil.rmtree(folder)
+    return exchanged
 
 
 def answer(title, with_key="Return"):
@@ -350,16 +422,9 @@ def main():
     menu(1, 1)  # Sets, second entry
     menu(2, 0)  # Save, save set: "Set 2" is a default name
     answer("Pick a name")
-    click_main(0, 600, 2415, 285)  # Text1
-    type_text("Photo Editor")
-    key("Tab")
-    type_text("ABC-123")
-    click_main(0, 240, 6975, 285)  # the top box, the set's name
-    key("ctrl+a")
-    type_text("Games")
-    menu(2, 0)
-    saved = first + [d.replace("NAME2=Set 2", "NAME2=Games") for d in DEFAULTS] + set_section(
-        "Games", "Photo Editor", "ABC-123")
+    set_saved(2, SET_NAME, ENTRY, NUMBER)
+    saved = first + [d.replace("NAME2=Set 2", f"NAME2={SET_NAME}") for d in DEFAULTS] + \
+        set_section(SET_NAME, ENTRY, NUMBER)
     expect_file(*saved)
     shot("main-window", MAIN)
     menu(0, 1)  # File, Exit
@@ -370,11 +435,14 @@ def main():
     expect_windows("Password Screen", secs=10)
     password_screen(PASSWORD.swapcase())
     expect_windows(MAIN)
-    menu(1, 1)
-    for box, text in [((0, 240, 6975, 285), "Games"), ((0, 600, 2415, 285), "Photo Editor"),
-                      ((2640, 600, 4335, 285), "ABC-123")]:
-        check(box_text(*box) == text, f"a box holds {box_text(*box)!r}, not {text!r}")
+    set_shown(2, SET_NAME, ENTRY, NUMBER)
     expect_file(*saved)
+    if OTHER:
+        menu(0, 1)
+        ends()
+        saved = exchange(saved)
+        with_password()
+        menu(1, 1)
 
     say("Clear Current Set: Escape cancels, then OK clears it")
     old = windows()[MAIN]
@@ -390,7 +458,9 @@ def main():
                                      "Resetting the name....."])
     expect_windows(MAIN)
     check(windows()[MAIN] != old, "the main window was not loaded afresh")
-    expect_file(*first, *DEFAULTS, *set_section("Games", "", "")[1:], "Games\tNAME=")
+    cleared = [line for line in saved if not line.startswith(SET_NAME)]
+    cleared += set_section(SET_NAME, "", "")[1:] + [f"{SET_NAME}\tNAME="]
+    expect_file(*[line.replace(f"NAME2={SET_NAME}", "NAME2=Set 2") for line in cleared])
 
     say("Clear All with a new password typed on the change-password screen, not entered")
     key("alt+p", MAIN)

@@ -190,6 +190,8 @@ class TestForm1 : public QObject {
         QFETCH(QString, name);
         QFETCH(QString, box);
         QFETCH(int, limit);
+        if (const char* why = limit ? lacking(Need::FileSizeLimit) : nullptr)
+            QSKIP(why);
         Session s(Loaded + names({"Set 1", "Set 2", "Games", "Set 4", "Set 5"}) +
                   setSection("Games", filled("games")));
         s.w->SetEntry(1)->trigger();

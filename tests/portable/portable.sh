@@ -103,6 +103,9 @@ chown 1000:1000 "$R/home/user/$(basename "$ARCHIVE")"
 FOLDER=/home/user/$(basename "$ARCHIVE" .tar.gz) # as seen inside the root
 [ -x "$R$FOLDER/Tallivor2" ] || fail "no $FOLDER/Tallivor2 in the archive"
 [ ! -e "$R$FOLDER/tallivor.tvr" ] || fail "the archive holds a data file"
+for file in LICENSE licenses/libqt6core6/copyright licenses/libstdc++6/copyright; do
+    [ -s "$R$FOLDER/$file" ] || fail "no $file in the archive"
+done
 ! find "$R"/usr "$R"/lib* -name 'libQt6*' | grep -q . || fail "the clean root has Qt"
 # The loader resolves $ORIGIN through /proc; the program talks to the X server through its socket.
 mount -t proc proc "$R/proc" && MOUNTS+=("$R/proc")

@@ -14,7 +14,6 @@
 #include <QtWidgets>
 
 #include <optional>
-#include <sys/stat.h>
 
 namespace {
 const QString Important = "IMPORTANT|If you don't want to password this program, leave the box "
@@ -53,6 +52,7 @@ struct Start {
     bool painted = true;    // a splash the window manager leaves unmapped is never painted
     QString password, clue; // clue null: its prompt left
     int limit = 0;          // room for a file of that many bytes (0: any)
+    Need need = Need::Nothing;
     QString box, window;
     QByteArray after;
 };
@@ -101,10 +101,12 @@ class TestStartup : public QObject {
             << Start{.before = "/", .box = unread + "(it is a folder)", .window = "none"};
         QTest::newRow("unreadable") << Start{.before = password,
                                              .fileMode = 0,
+                                             .need = Need::Modes,
                                              .box = unread + "(Permission denied)",
                                              .window = "none"};
         QTest::newRow("first start, read-only folder") << Start{
             .folderMode = 0555,
+            .need = Need::Modes,
             .box = "Tallivor II|The data file could not be written: the folder %folder can't be "
                    "written to",
             .window = "none"};
@@ -118,10 +120,12 @@ class TestStartup : public QObject {
     }
     void splash() {
         QFETCH(Start, s);
+        if (const char* why = lacking(s.need))
+            QSKIP(why);
         const QString file = toolkit->dataFile();
         s.before == "/" ? void(QDir().mkdir(file)) : toolkit->write(s.before);
-        chmod(qPrintable(file), mode_t(s.fileMode));
-        chmod(qPrintable(toolkit->programFolder()), mode_t(s.folderMode));
+        setMode(file, s.fileMode);
+        setMode(toolkit->programFolder(), s.folderMode);
         if (!s.box.isEmpty())
             toolkit->expect(s.box);
         QPointer<Form3> splash;
@@ -172,6 +176,7 @@ class TestStartup : public QObject {
             << Start{.password = K760,
                      .clue = K760,
                      .limit = 1000,
+                     .need = Need::FileSizeLimit,
                      .box = "Tallivor II|The password could not be stored: " + TooLarge,
                      .window = "Form2"};
         // Room for the password and the clue, not for the set names: nothing could be kept.
@@ -179,12 +184,15 @@ class TestStartup : public QObject {
             << Start{.password = k470,
                      .clue = k470,
                      .limit = 1000,
+                     .need = Need::FileSizeLimit,
                      .box = "Tallivor II|The data file could not be written: " + TooLarge,
                      .window = "none",
                      .after = ini({"[readone]", "READ2=" + k470, "READ3=" + k470})};
     }
     void setPassword() {
         QFETCH(Start, s);
+        if (const char* why = lacking(s.need))
+            QSKIP(why);
         toolkit->write(Marker);
         toolkit->expect(Important);
         Form2* w = Windows::show<Form2>();

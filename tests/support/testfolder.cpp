@@ -4,25 +4,37 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <csignal>
 #include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
+
+namespace {
+// Set before main(), for Wine passes no QT_ variable on to a Windows program. Headless: the
+// offscreen platform, as CTest sets it; and the test log on stdout, where Qt on Windows would
+// send it to a debugger when no console window is there to show it.
+const bool headless =
+    (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen")) &&
+    qputenv("QT_FORCE_STDERR_LOGGING", "1");
+} // namespace
 
 QByteArray ini(const QStringList& lines) {
     return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }
 
 TestFolder::~TestFolder() {
-    const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    QFile::setPermissions(path(), writable);
+    setMode(path(), 0700);
     QDirIterator it(path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
-        QFile::setPermissions(it.next(), writable);
+        setMode(it.next(), 0700);
 }
 
 QString TestFolder::dataFile() const {
@@ -39,6 +51,90 @@ void TestFolder::write(const QByteArray& content) const {
     if (f.open(QIODevice::WriteOnly))
         f.write(content);
 }
+
+LockTimeout::LockTimeout(int milliseconds)
+    : m_before(ProfileRoutines::SetLockTimeout(milliseconds)) {}
+
+LockTimeout::~LockTimeout() {
+    ProfileRoutines::SetLockTimeout(m_before);
+}
+
+#ifdef Q_OS_WIN
+
+const char* lacking(Need need) {
+    switch (need) {
+    case Need::FileSizeLimit:
+        return "Windows has no limit on the size of the files a process writes";
+    case Need::OtherUser:
+        return "the Windows tests run as one user";
+    case Need::Modes:
+        return "on Windows only the read-only attribute is set from the tests, and it keeps "
+               "nobody out of a folder or from reading a file";
+    case Need::Links:
+        return "QFile::link makes a shortcut on Windows, which opening a file doesn't follow";
+    case Need::FailingSync:
+        return "a library preloaded into a process is a Linux way";
+    case Need::Fonts:
+        return "the tests under Wine run offscreen, where Qt finds no fonts";
+    default:
+        return nullptr;
+    }
+}
+
+bool setMode(const QString& path, int mode) {
+    return QFile::setPermissions(path, mode & 0200 ? QFile::ReadOwner | QFile::WriteOwner
+                                                   : QFile::ReadOwner);
+}
+
+const QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                     QFile::WriteUser | QFile::ReadGroup | QFile::WriteGroup |
+                                     QFile::ReadOther | QFile::WriteOther;
+
+FileSizeLimit::FileSizeLimit(qint64) : m_set(false) {}
+FileSizeLimit::~FileSizeLimit() = default;
+AsNobody::AsNobody() : m_switched(false) {}
+AsNobody::~AsNobody() = default;
+
+ExclusiveOpen::ExclusiveOpen(const QString& path) {
+    const HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+                    GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_handle = h == INVALID_HANDLE_VALUE ? nullptr : h;
+}
+
+ExclusiveOpen::~ExclusiveOpen() {
+    if (m_handle)
+        CloseHandle(m_handle);
+}
+
+Replacements::Replacements(const QString&) {}
+Replacements::~Replacements() = default;
+
+int Replacements::count() const {
+    return -1;
+}
+
+#else
+
+const char* lacking(Need need) {
+    switch (need) {
+    case Need::OtherUser:
+        return getuid() == 0 ? nullptr : "needs root, to write as another user";
+    case Need::ExclusiveOpen:
+        return "Linux has no exclusive opens: its file locks only bind those who ask for them";
+    case Need::BlockingReaders:
+        return "on Linux a file that is open can still be renamed over";
+    default:
+        return nullptr;
+    }
+}
+
+bool setMode(const QString& path, int mode) {
+    return chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
+}
+
+const QFile::Permissions OwnerOnly =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
 
 FileSizeLimit::FileSizeLimit(qint64 bytes) : m_set(bytes > 0) {
     std::signal(SIGXFSZ, SIG_IGN);
@@ -60,12 +156,8 @@ AsNobody::~AsNobody() {
         qFatal("could not become root again");
 }
 
-LockTimeout::LockTimeout(int milliseconds)
-    : m_before(ProfileRoutines::SetLockTimeout(milliseconds)) {}
-
-LockTimeout::~LockTimeout() {
-    ProfileRoutines::SetLockTimeout(m_before);
-}
+ExclusiveOpen::ExclusiveOpen(const QString&) {}
+ExclusiveOpen::~ExclusiveOpen() = default;
 
 Replacements::Replacements(const QString& file)
     : m_watch(inotify_init1(IN_NONBLOCK)), m_name(QFile::encodeName(QFileInfo(file).fileName())) {
@@ -88,3 +180,5 @@ int Replacements::count() const {
     }
     return n;
 }
+
+#endif

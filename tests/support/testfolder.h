@@ -1,14 +1,39 @@
 // What every test program needs around the data file: its bytes written and read, a program
 // folder of its own, and the conditions a test imposes on the process, each undone at the end.
+// Each platform offers them its own way; a row that needs what its platform lacks is skipped
+// with the reason lacking() gives.
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 // Data-file bytes: the lines, each ended with CRLF as the program writes them.
 QByteArray ini(const QStringList& lines);
+
+enum class Need {
+    Nothing,
+    FileSizeLimit,   // a write cut short by a limit on file sizes ("File too large")
+    OtherUser,       // root writing as another user, in a folder where only the rename fails
+    Modes,           // mode bits that keep a user out of a folder or from reading a file
+    Links,           // a symbolic link that opening a file follows
+    FailingSync,     // a child process whose fsync fails (a library preloaded into it)
+    FolderWatch,     // the files made or renamed into a folder, counted
+    ExclusiveOpen,   // a file opened so that nobody else can open it
+    BlockingReaders, // a file that can't be replaced while a reader has it open
+    Fonts,           // the fonts a desktop has, to measure text with
+};
+// Null where this platform, run by this user, offers what is needed; otherwise why not.
+const char* lacking(Need need);
+
+// The mode bits as chmod takes them; where files have no such bits, only the owner's write bit
+// counts, as the read-only attribute.
+bool setMode(const QString& path, int mode);
+// What QFile::permissions() says of a new data file, which only its owner may use. (On Windows
+// that is up to the folder's access list, and Qt reports a file that isn't read-only.)
+extern const QFile::Permissions OwnerOnly;
 
 // A program folder of its own, with the data file's path in it; removed at the end even when
 // a test left it read-only.
@@ -44,7 +69,7 @@ class AsNobody {
     ~AsNobody();
 
   private:
-    bool m_switched = false;
+    bool m_switched;
 };
 
 // How long a write waits for another copy's lock, while it lives.
@@ -57,7 +82,19 @@ class LockTimeout {
     int m_before;
 };
 
-// Counts the times the file is made anew or replaced while it lives.
+// Holds the file open so that nobody else can open it, while it lives.
+class ExclusiveOpen {
+  public:
+    explicit ExclusiveOpen(const QString& path);
+    ~ExclusiveOpen();
+    bool isOpen() const { return m_handle; }
+
+  private:
+    void* m_handle = nullptr;
+};
+
+// Counts the times the file is made anew or replaced while it lives; -1 where that can't be
+// counted.
 class Replacements {
   public:
     explicit Replacements(const QString& file);
@@ -65,6 +102,6 @@ class Replacements {
     int count() const;
 
   private:
-    int m_watch;
+    int m_watch = -1;
     QByteArray m_name;
 };
