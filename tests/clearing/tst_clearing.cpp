@@ -5,7 +5,6 @@
 #include "clearing/form6.h"
 #include "mainwindow/form1.h"
 #include "startup/form3.h"
-#include "startup/form4.h"
 #include "storage/profileroutines.h"
 #include "support/faketoolkit.h"
 #include "ui/fittinglabel.h"
@@ -101,10 +100,6 @@ class TestClearing : public QObject {
         QTest::newRow("Exit") << Clear{.action = "pause: Exit", .after = fresh, .replaced = 3};
         QTest::newRow("in use") << Clear{
             .action = "in use", .after = sets("Work", Work), .failure = set + inUse};
-        QTest::newRow("all") << Clear{.all = true, .after = ClearedAll, .replaced = 1};
-        // What was typed into an open change-password screen goes with it.
-        QTest::newRow("all, the change-password screen open")
-            << Clear{.all = true, .action = "changep", .after = ClearedAll, .replaced = 1};
         // Another copy of the program changes the password meanwhile: that one is kept.
         QTest::newRow("all, the password changed in a pause")
             << Clear{.all = true,
@@ -125,7 +120,7 @@ class TestClearing : public QObject {
         main->SetEntry(3)->trigger();
         QLockFile otherCopy(tk->dataFile() + ".lock");
         QVERIFY(c.action != "in use" || otherCopy.tryLock(0));
-        const LockTimeout quick(1);
+        const Conditions quick(0, false, 1);
         const Replacements replacements(tk->dataFile());
         const auto act = [&](const QString& what) {
             if (what.contains("type"))
@@ -137,12 +132,6 @@ class TestClearing : public QObject {
             if (what == "password")
                 QVERIFY(
                     ProfileRoutines::WriteProfileValue("readone", "read2", "New", tk->dataFile()));
-            if (what == "changep") {
-                tk->expect("IMPORTANT|If you don't want to password this program, leave the box "
-                           "blank and click enter.");
-                main->changep->trigger();
-                QTest::keyClicks(Windows::find<Form4>()->Text1, "typed");
-            }
             if (what == "curset") { // the window already running is only shown again
                 tk->expect(AskCurset);
                 main->curset->trigger();
@@ -154,7 +143,7 @@ class TestClearing : public QObject {
         (c.all ? main->all : main->curset)->trigger();
         progress =
             c.all ? static_cast<ProgressWindow*>(Windows::find<Form6>()) : Windows::find<Form5>();
-        QVERIFY(progress && !Windows::find<Form4>());
+        QVERIFY(progress);
         QList<QByteArray> atPauses;
         tk->onWait = [&] {
             QVERIFY2(!progress || !progress->close(), "closed in mid-run");

@@ -494,14 +494,19 @@ def main():
     ends()
     expect_file(*cleared)
 
-    say("fourth start: the password kept by Clear All opens the program")
-    start()
-    expect_windows("Password Screen", secs=10)
-    password_screen(PASSWORD)
+    say("fourth start: the password kept by Clear All opens the program; a new one entered")
+    with_password()
+    key("alt+p", MAIN)
+    key("Return")  # Change Password
+    answer("IMPORTANT")
+    password_screen("Other2", (120, 720, 4335, 375))  # then the clue box, emptied by the click
+    type_text("dog")
+    click("Password Screen", 120, 1320, 4335, 615)  # Enter: the main window stays as it was
     expect_windows(MAIN)
+    changed = [line.replace(PASSWORD, "Other2") for line in cleared] + ["readone\tREAD3=dog"]
+    expect_file(*changed)
     menu(0, 1)
     ends()
-    expect_file(*cleared)
 
     if not WINE:
         say("at scale 2 the password screen keeps its proportions; its frame ends the program")
@@ -512,7 +517,7 @@ def main():
             check(size in geometry.replace(" ", ""), f"at scale {scale}: {geometry}")
             key("alt+F4", "Password Screen")
             ends()
-        expect_file(*cleared)
+        expect_file(*changed)
     print("e2e: all steps passed", flush=True)
 
 

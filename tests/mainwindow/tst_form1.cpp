@@ -206,7 +206,7 @@ class TestForm1 : public QObject {
         if (!box.isEmpty())
             s.expect(box);
         {
-            const FileSizeLimit room(limit ? s.bytes().size() + limit : 0);
+            const Conditions room(limit ? s.bytes().size() + limit : 0);
             entry == "close" ? void(s.w->close()) : s.w->findChild<QAction*>(entry)->trigger();
         }
         QCOMPARE(s.ended, box.isEmpty());

@@ -229,9 +229,7 @@ class TestProfileRoutines : public QObject {
         bool keptOk, ok;
         QString why;
         {
-            const LockTimeout quick(100);
-            const FileSizeLimit room(f.limit);
-            const AsNobody nobody;
+            const Conditions conditions(f.limit, true, 100);
             keptOk = WriteProfileValues({{"readone", "read2", "x"}, {"readone", "read2", "pw"}},
                                         written);
             ok = WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, written, &why);

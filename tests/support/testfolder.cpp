@@ -52,13 +52,6 @@ void TestFolder::write(const QByteArray& content) const {
         f.write(content);
 }
 
-LockTimeout::LockTimeout(int milliseconds)
-    : m_before(ProfileRoutines::SetLockTimeout(milliseconds)) {}
-
-LockTimeout::~LockTimeout() {
-    ProfileRoutines::SetLockTimeout(m_before);
-}
-
 #ifdef Q_OS_WIN
 
 const char* lacking(Need need) {
@@ -90,10 +83,8 @@ const QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFil
                                      QFile::WriteUser | QFile::ReadGroup | QFile::WriteGroup |
                                      QFile::ReadOther | QFile::WriteOther;
 
-FileSizeLimit::FileSizeLimit(qint64) : m_set(false) {}
-FileSizeLimit::~FileSizeLimit() = default;
-AsNobody::AsNobody() : m_switched(false) {}
-AsNobody::~AsNobody() = default;
+Conditions::Conditions(qint64, bool, int lockMs)
+    : m_lockMs(lockMs < 0 ? -1 : ProfileRoutines::SetLockTimeout(lockMs)) {}
 
 ExclusiveOpen::ExclusiveOpen(const QString& path) {
     const HANDLE h =
@@ -136,24 +127,14 @@ bool setMode(const QString& path, int mode) {
 const QFile::Permissions OwnerOnly =
     QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
 
-FileSizeLimit::FileSizeLimit(qint64 bytes) : m_set(bytes > 0) {
+Conditions::Conditions(qint64 limit, bool asNobody, int lockMs)
+    : m_limited(limit > 0), m_nobody(asNobody && getuid() == 0),
+      m_lockMs(lockMs < 0 ? -1 : ProfileRoutines::SetLockTimeout(lockMs)) {
     std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit room{rlim_t(bytes), RLIM_INFINITY};
-    if (m_set && setrlimit(RLIMIT_FSIZE, &room) != 0)
-        qFatal("could not limit the file size");
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    const rlimit any{RLIM_INFINITY, RLIM_INFINITY};
-    if (m_set)
-        setrlimit(RLIMIT_FSIZE, &any);
-}
-
-AsNobody::AsNobody() : m_switched(getuid() == 0 && setresuid(65534, 65534, 0) == 0) {}
-
-AsNobody::~AsNobody() {
-    if (m_switched && setresuid(0, 0, 0) != 0)
-        qFatal("could not become root again");
+    const rlimit room{rlim_t(limit), RLIM_INFINITY};
+    if ((m_limited && setrlimit(RLIMIT_FSIZE, &room) != 0) ||
+        (m_nobody && setresuid(65534, 65534, 0) != 0))
+        qFatal("could not impose the test's conditions");
 }
 
 ExclusiveOpen::ExclusiveOpen(const QString&) {}
@@ -182,3 +163,13 @@ int Replacements::count() const {
 }
 
 #endif
+
+Conditions::~Conditions() {
+#ifndef Q_OS_WIN
+    const rlimit any{RLIM_INFINITY, RLIM_INFINITY};
+    if ((m_limited && setrlimit(RLIMIT_FSIZE, &any) != 0) || (m_nobody && setresuid(0, 0, 0) != 0))
+        qFatal("could not undo the test's conditions");
+#endif
+    if (m_lockMs >= 0)
+        ProfileRoutines::SetLockTimeout(m_lockMs);
+}

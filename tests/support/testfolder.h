@@ -20,7 +20,6 @@ enum class Need {
     Modes,           // mode bits that keep a user out of a folder or from reading a file
     Links,           // a symbolic link that opening a file follows
     FailingSync,     // a child process whose fsync fails (a library preloaded into it)
-    FolderWatch,     // the files made or renamed into a folder, counted
     ExclusiveOpen,   // a file opened so that nobody else can open it
     BlockingReaders, // a file that can't be replaced while a reader has it open
     Fonts,           // the fonts a desktop has, to measure text with
@@ -50,36 +49,18 @@ class TestFolder {
     QTemporaryDir m_dir;
 };
 
-// Files this process writes may grow to at most bytes (0: no limit) while it lives; a longer
-// write fails with "File too large" instead of ending the process.
-class FileSizeLimit {
+// While it lives: files this process writes may grow to at most limit bytes (0: any), and a
+// longer write fails with "File too large" instead of ending the process; the process acts as
+// the user nobody if asked to and run by root (root reads and writes whatever the mode bits
+// say); a write waits lockMs for another copy's lock (-1: as it was).
+class Conditions {
   public:
-    explicit FileSizeLimit(qint64 bytes);
-    ~FileSizeLimit();
+    explicit Conditions(qint64 limit, bool asNobody = false, int lockMs = -1);
+    ~Conditions();
 
   private:
-    bool m_set;
-};
-
-// The process acts as the user nobody while it lives, if it runs as root: root reads and writes
-// whatever the mode bits say.
-class AsNobody {
-  public:
-    AsNobody();
-    ~AsNobody();
-
-  private:
-    bool m_switched;
-};
-
-// How long a write waits for another copy's lock, while it lives.
-class LockTimeout {
-  public:
-    explicit LockTimeout(int milliseconds);
-    ~LockTimeout();
-
-  private:
-    int m_before;
+    bool m_limited = false, m_nobody = false;
+    int m_lockMs = -1;
 };
 
 // Holds the file open so that nobody else can open it, while it lives.
