@@ -18,15 +18,15 @@ SequenceTimer::SequenceTimer(QWidget* window) : QTimer(window) {
 
 bool SequenceTimer::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint)
-        begin();
+        arm();
     // A window shown while the window manager starts may stay unmapped, and is never painted:
     // the sequence must not wait for a key press to get it painted.
     if (event->type() == QEvent::Show && !m_started)
-        QTimer::singleShot(UnpaintedStartMs, this, &SequenceTimer::begin);
+        QTimer::singleShot(UnpaintedStartMs, this, &SequenceTimer::arm);
     return QTimer::eventFilter(watched, event);
 }
 
-void SequenceTimer::begin() {
+void SequenceTimer::arm() {
     if (m_started)
         return;
     m_started = true;

@@ -30,7 +30,7 @@ class SequenceTimer : public QTimer {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void begin();
+    void arm();
     void tick();
 
     bool m_started = false;
