@@ -290,6 +290,17 @@ def answer(title, with_key="Return"):
     key(with_key, title)
 
 
+def password_screen_opens():
+    """The IMPORTANT notice answered, a password screen opens: on the bus, its controls."""
+    answer("IMPORTANT")
+    until("the password screen", lambda: "IMPORTANT" not in windows() and
+          "Password Screen" in windows())
+    if BUS:
+        screen = bus_window("frame", "Password Screen")
+        check(controls(screen) == SCREEN, f"the password screen's controls: {controls(screen)}")
+        return screen
+
+
 def set_section(name, entry, number):
     return ([f"{name}\tNAME={name}", f"{name}\tNAME1={entry}", f"{name}\tNUM1={number}"] +
             [f"{name}\t{k}{n}=" for n in range(2, 16) for k in ("NAME", "NUM")])
@@ -369,11 +380,7 @@ def main():
     if BUS:
         said = [c.get_name() for c in descendants(bus_window("alert", "IMPORTANT"))]
         check(IMPORTANT in said, f"the IMPORTANT notice reads {said}")
-    answer("IMPORTANT")
-    expect_windows("Password Screen")
-    if BUS:
-        screen = bus_window("frame", "Password Screen")
-        check(controls(screen) == SCREEN, f"the password screen's controls: {controls(screen)}")
+    screen = password_screen_opens()
     click("Password Screen", 120, 240, 4335, 375)
     if WINE:
         type_text(PASSWORD)
@@ -465,10 +472,7 @@ def main():
     say("Clear All with a new password typed on the change-password screen, not entered")
     key("alt+p", MAIN)
     key("Return")
-    answer("IMPORTANT")
-    if BUS:
-        screen = bus_window("frame", "Password Screen")
-        check(controls(screen) == SCREEN, f"the change-password screen's controls: {screen}")
+    password_screen_opens()
     click("Password Screen", 120, 240, 4335, 375)
     type_text("Other1")
     key("alt+r", MAIN)
@@ -498,7 +502,7 @@ def main():
     with_password()
     key("alt+p", MAIN)
     key("Return")  # Change Password
-    answer("IMPORTANT")
+    password_screen_opens()
     password_screen("Other2", (120, 720, 4335, 375))  # then the clue box, emptied by the click
     type_text("dog")
     click("Password Screen", 120, 1320, 4335, 615)  # Enter: the main window stays as it was
