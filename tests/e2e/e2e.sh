@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The real-window run (tests/e2e/e2e.py) in a private X server with a window manager: the Linux
-# build on a private accessibility bus, or with --wine the Windows build under Wine. Screenshots
-# and the program's output go to build/e2e-shots/ (build/e2e-shots-wine/).
+# The real-window run (tests/e2e/e2e.py) of the Linux build in a private X server with a window
+# manager, on a private accessibility bus. Screenshots and the program's output go to
+# build/e2e-shots/. (scripts/windows.sh check runs it on the Windows build under Wine.)
 #
 #   tests/e2e/e2e.sh            # build/release/src/Tallivor2, built if missing
-#   tests/e2e/e2e.sh --wine     # build/windows/src/Tallivor2.exe, built if missing
+#   TALLIVOR2=/path/to/Tallivor2 tests/e2e/e2e.sh
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT"
