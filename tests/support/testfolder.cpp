@@ -18,10 +18,13 @@
 
 namespace {
 // Set before main(), for Wine passes no QT_ variable on to a Windows program. Headless: the
-// offscreen platform, as CTest sets it; and the test log on stdout, where Qt on Windows would
-// send it to a debugger when no console window is there to show it.
+// offscreen platform, as CTest sets it; a hung test aborted after a minute, as CTest asks; and
+// the test log on stdout, where Qt on Windows would send it to a debugger when no console window
+// is there to show it.
 const bool headless =
     (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen")) &&
+    (qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT") ||
+     qputenv("QTEST_FUNCTION_TIMEOUT", "60000")) &&
     qputenv("QT_FORCE_STDERR_LOGGING", "1");
 } // namespace
 
