@@ -28,9 +28,6 @@ QString systemError(DWORD error) {
     QString message =
         n ? QString::fromWCharArray(text, int(n)).trimmed() : QStringLiteral("error %1").arg(error);
     LocalFree(text);
-    // "Access is denied." reads better inside a sentence without its full stop.
-    if (message.endsWith(u'.'))
-        message.chop(1);
     return message;
 }
 } // namespace

@@ -109,20 +109,21 @@ bool replaceFile(const QString& path, const QString& file, const QByteArray& byt
             return false;
         }
         const auto fail = [&](const QString& why) {
-            setReason(reason,
-                      QStringLiteral("the file %1 couldn't be saved (%2)").arg(native(file), why));
+            setReason(
+                reason,
+                QStringLiteral("the file %1 couldn't be saved (%2)").arg(native(file), plain(why)));
             out.cancelWriting();
             return false;
         };
         // It holds passwords: a new file is for its owner only; an existing one keeps its mode.
         if (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            return fail(plain(out.errorString()));
+            return fail(out.errorString());
         qsizetype done = 0;
         while (done < bytes.size()) {
             // A short write is followed by one that fails and says why.
             const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
             if (n <= 0)
-                return fail(plain(out.errorString()));
+                return fail(out.errorString());
             done += qsizetype(n);
         }
         // QSaveFile's commit ignores a failed flush: the new file must be on disk before it
@@ -134,7 +135,7 @@ bool replaceFile(const QString& path, const QString& file, const QByteArray& byt
             break;
         if (patience.hasExpired())
             return fail(Durable::heldOpen(path) ? QStringLiteral("it is in use by another program")
-                                                : plain(out.errorString()));
+                                                : out.errorString());
         QThread::msleep(5);
     }
     // Without it, a stick pulled right after the save may come back with the old file.
