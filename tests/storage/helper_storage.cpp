@@ -2,24 +2,14 @@
 //   helper_storage <file> <name> <first>   saves rounds first, first+1, ... of its keys name0 ..
 //       name15, spread over two sections, until killed. It ends with 3 when its last round is
 //       gone: another copy saved over it.
-//   helper_storage <file> once             saves READ2=once; a failure's reason to stderr, 1.
 #include "storage/profileroutines.h"
 
 #include <QThread>
 
-#include <cstdio>
-
 using namespace ProfileRoutines;
 
-int main(int argc, char** argv) {
+int main(int, char** argv) {
     const QString file = QString::fromLocal8Bit(argv[1]), name = argv[2];
-    if (argc == 3) {
-        QString why;
-        if (WriteProfileValues({{"readone", "read2", "once"}}, file, &why))
-            return 0;
-        std::fprintf(stderr, "%s\n", qPrintable(why));
-        return 1;
-    }
     const long first = QByteArray(argv[3]).toLong();
     // Bounded, so a helper that is never killed still ends.
     for (long round = first; round < first + 100000; ++round) {

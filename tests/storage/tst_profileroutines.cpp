@@ -1,6 +1,6 @@
 // The data file down to its bytes: random round trips, files of the earlier Windows version,
-// garbage, failed writes, the naming rules, and other processes writing and dying while this one
-// reads.
+// garbage, failed writes and syncs, the naming rules, and other processes writing and dying while
+// this one reads.
 #include "storage/profileroutines.h"
 #include "storage/setnames.h"
 #include "support/testfolder.h"
@@ -9,14 +9,27 @@
 
 #include <optional>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 using namespace ProfileRoutines;
 
 namespace {
+// Whose fsync fails, as on a failing disk: nobody's, a file's, or a folder's.
+enum class FailingSync { None, File, Folder } failingSync = FailingSync::None;
 
-QByteArray legacy(const QByteArray& name) {
-    QFile f(TALLIVOR_TEST_DATA "/legacy/" + QString(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+// Files as the earlier Windows version, and hands, left them.
+const QByteArray Crlf =
+    ini({"[readone]", "READ2=secret", "READ3=my clue", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=Games",
+         "NAME2=Set 2", "[Games]", "NAME1=Photo Editor", "NUM1=AB-12", "NAME=Games"});
+const QByteArray Mixed = "[Set 1]\nNAME1=lf\r\nNUM1=crlf\n[Set 2]\r\nNAME1=x";
+const QByteArray Cp1252 =
+    "[readone]\r\nREAD3=caf\xe9 \x80 \x93quoted\x94\r\n[Set 1]\r\nNAME1=na\xefve\r\nNUM1=été\r\n";
+const QByteArray Duplicates = ini({"[Set 1]", "NAME1=first", "name1=second", "[Set 2]",
+                                   "NAME1=other", "[SET 1]", "NAME1=third", "NUM1=only in SET 1"});
 
 QStringList entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -30,17 +43,30 @@ QString randomText(QRandomGenerator& rng, std::u32string_view alphabet, qsizetyp
     return s.left(s.size() > length ? length - 1 : length);
 }
 
-// A write that fails: the modes, a file-size limit, and what else holds the file.
+// A write that fails or can't be made sure of.
 struct Failed {
     int fileMode = 0666; // 0: the data file is a folder
     int folderMode = 0777;
     int limit = 0; // room for the lock, not for the new file
-    enum { None, Lock, LockThroughLink, Exclusive, Reader } held = None;
+    enum { None, Lock, LockThroughLink, Exclusive, Reader, SyncFile, SyncFolder } held = None;
     Need need = Need::Nothing;
     QString reason; // %1 the folder, %2 the file written
 };
 } // namespace
 Q_DECLARE_METATYPE(Failed)
+
+#ifndef Q_OS_WIN
+// Every fsync of this process comes here: the storage library is linked in statically.
+extern "C" int fsync(int fd) {
+    struct stat st;
+    if (failingSync != FailingSync::None && fstat(fd, &st) == 0 &&
+        S_ISDIR(st.st_mode) == (failingSync == FailingSync::Folder)) {
+        errno = EIO;
+        return -1;
+    }
+    return int(syscall(SYS_fsync, fd));
+}
+#endif
 
 class TestProfileRoutines : public QObject {
     Q_OBJECT
@@ -56,14 +82,12 @@ class TestProfileRoutines : public QObject {
         for (quint32 seed = 0; seed < 10; ++seed)
             QTest::addRow("seed %u", seed) << seed;
     }
-
     void randomRoundTrips() {
         QFETCH(quint32, seed);
         // A few names, used in changing letter case, and values that the platform's own routines
         // would have trimmed, cut or split.
         QRandomGenerator rng(seed);
-        QStringList sections{"Set 1", "Set 1 ", "\u212A", "ΟΔΟΣ"};
-        QStringList names{"name1", "σοφός", "ß"};
+        QStringList sections{"Set 1", "Set 1 ", "\u212A", "ΟΔΟΣ"}, names{"name1", "σοφός", "ß"};
         for (int i = 0; i < 5; ++i) {
             sections.append(randomText(rng, U"abXY1 ]=;\"[äΩß😀\n", 1 + rng.bounded(12)));
             names.append(("k" + randomText(rng, U"bcXYZ19 éÄςσß", rng.bounded(8))).trimmed());
@@ -73,17 +97,16 @@ class TestProfileRoutines : public QObject {
             const quint32 c = rng.bounded(3);
             return c == 0 ? s.toUpper() : c == 1 ? s.toLower() : s;
         };
-        const char* starts[] = {"crlf.tvr", "mixed.tvr", "cp1252.tvr", "duplicates.tvr"};
         TestFolder folder;
-        folder.write(seed % 5 ? legacy(starts[seed % 5 - 1]) : QByteArray());
+        folder.write(QByteArrayList{{}, Crlf, Mixed, Cp1252, Duplicates}[seed % 5]);
         QList<ProfileWrite> history;
         for (int round = 0; round < 50; ++round) {
             QList<ProfileWrite> batch;
             for (quint32 i = 0, n = 1 + rng.bounded(4); i < n; ++i) {
                 static const int lengths[] = {0, 1, 3, 10, 748, 749, 750, 800};
-                const int length = lengths[rng.bounded(8)];
-                batch.append({pick(sections), pick(names),
-                              randomText(rng, U" a\t\"'=;[]#\\é€日😀\n\r", length)});
+                batch.append(
+                    {pick(sections), pick(names),
+                     randomText(rng, U" a\t\"'=;[]#\\é€日😀\n\r", lengths[rng.bounded(8)])});
             }
             QVERIFY(WriteProfileValues(batch, folder.dataFile()));
             history += batch;
@@ -123,29 +146,31 @@ class TestProfileRoutines : public QObject {
     }
 
     void existingFiles_data() {
-        // the file (bytes, or a file of the earlier version), section, key, what it reads, the
-        // value then written, and the file afterwards: the original with "from" replaced by "to".
+        // the file, section, key, what it reads, the value then written, and the file afterwards:
+        // the original with "from" replaced by "to".
         QTest::addColumn<QByteArrayList>("r");
-        const auto row = [](const char* name, const QByteArray& file, auto... r) {
-            QTest::newRow(name) << QByteArrayList{file.endsWith(".tvr") ? legacy(file) : file,
-                                                  r...};
+        const auto row = [](const char* name, auto... r) {
+            QTest::newRow(name) << QByteArrayList{r...};
         };
-        row("BOM kept", "bom.tvr", "readone", "read2", "päss", "x", "=päss", "=x");
+        row("BOM kept", "\xef\xbb\xbf[readone]\r\nREAD2=päss\r\n[Set 1]\r\nNAME1=x\r\n", "readone",
+            "read2", "päss", "x", "=päss", "=x");
         // after the last non-blank line of its section, before the blank lines
-        row("new key", "comments.tvr", "readone", "read3", "", "clue", "here\r\n",
-            "here\r\nREAD3=clue\r\n");
-        row("blanks", "blanks.tvr", "Set 1", "name1", "  padded value  ", "v",
-            "  name1 =  padded value  ", "NAME1=v");
-        row("duplicate keys", "duplicates.tvr", "SET 1", "name1", "first", "n", "=first", "=n");
-        row("duplicate sections", "duplicates.tvr", "set 1", "num1", "", "n", "=second\r\n",
+        row("new key",
+            "; by hand\r\n\r\n[readone]\r\n;pw\r\nREAD2=pw\r\nno equals\r\n\r\n[Set 1]\r\nA=1\r\n",
+            "readone", "read3", "", "clue", "pw\r\nno equals\r\n",
+            "pw\r\nno equals\r\nREAD3=clue\r\n");
+        row("blanks", "  [Set 1]  \r\n  name1 =  padded value  \r\n\tnum1\t=\ttabbed\r\n", "Set 1",
+            "name1", "  padded value  ", "v", "  name1 =  padded value  ", "NAME1=v");
+        row("duplicate keys", Duplicates, "SET 1", "name1", "first", "n", "=first", "=n");
+        row("duplicate sections", Duplicates, "set 1", "num1", "", "n", "=second\r\n",
             "=second\r\nNUM1=n\r\n");
-        row("Windows-1252", "cp1252.tvr", "readone", "read3", "café € “quoted”", "café € “quoted”",
+        row("Windows-1252", Cp1252, "readone", "read3", "café € “quoted”", "café € “quoted”",
             "READ3=", "READ3=");
-        row("own line end", "mixed.tvr", "Set 1", "name1", "lf", "L", "=lf\r\n", "=L\r\n");
-        row("first line end", "mixed.tvr", "Set 2", "num1", "", "1", "=x", "=x\nNUM1=1\n");
+        row("own line end", Mixed, "Set 1", "name1", "lf", "L", "=lf\r\n", "=L\r\n");
+        row("first line end", Mixed, "Set 2", "num1", "", "1", "=x", "=x\nNUM1=1\n");
         // a key before any section belongs to none
-        row("keys first", "keysfirst.tvr", "Set 1", "name1", "", "n", "=1\r\n",
-            "=1\r\nNAME1=n\r\n");
+        row("keys first", "NAME1=none\r\n[Set 1]\r\nNUM1=1\r\n", "Set 1", "name1", "", "n",
+            "=1\r\n", "=1\r\nNAME1=n\r\n");
         row("NUL bytes", QByteArray("[Set 1]\0\r\nNAME1=a\0b\r\n\0\0\0", 24), "Set 1", "name1",
             QByteArray("a\0b", 3), "n", QByteArray("a\0b", 3), "n");
         // However long the line, a read gives back 749 characters; a Windows-1252 line is
@@ -160,7 +185,6 @@ class TestProfileRoutines : public QObject {
         row("lone CR kept", "[Set 1]\r\nNAME1=b\r", "Set 1", "name2", "", "v", "=b\r",
             "=b\r\nNAME2=v\r\n");
     }
-
     void existingFiles() {
         QFETCH(QByteArrayList, r);
         TestFolder folder;
@@ -172,24 +196,23 @@ class TestProfileRoutines : public QObject {
         QCOMPARE(QFile::permissions(folder.dataFile()), mode); // an existing file keeps its mode
     }
 
-    // A write that can't be made: the file and its folder stay as they were, and the reason is
-    // told. Nothing new to store, even after a change set back, is no write and succeeds.
-    void failedWriteChangesNothing_data() {
+    // A write that can't be made, or made sure of, is reported and never taken for a save; one
+    // not made leaves the file and its folder as they were. Nothing new to store, even after a
+    // change set back, is no write and succeeds.
+    void failedWrites_data() {
         QTest::addColumn<Failed>("f");
+        const QString inUse = "the data file %2 is in use by another program",
+                      notSaved = "the file %2 couldn't be saved ";
         QTest::newRow("folder") << Failed{
             .folderMode = 0555, .need = Need::Modes, .reason = "the folder %1 can't be written to"};
         QTest::newRow("read-only")
             << Failed{.fileMode = 0444, .reason = "the file %2 is read-only"};
-        QTest::newRow("disk full")
-            << Failed{.limit = 400,
-                      .need = Need::FileSizeLimit,
-                      .reason = "the file %2 couldn't be saved (File too large)"};
+        QTest::newRow("disk full") << Failed{
+            .limit = 400, .need = Need::FileSizeLimit, .reason = notSaved + "(File too large)"};
         // Another user's file in a shared folder: everything but the final rename works.
-        QTest::newRow("rename") << Failed{
-            .folderMode = 01777,
-            .need = Need::OtherUser,
-            .reason = "the file %2 couldn't be saved (Operation not permitted)"};
-        const QString inUse = "the data file %2 is in use by another program";
+        QTest::newRow("rename") << Failed{.folderMode = 01777,
+                                          .need = Need::OtherUser,
+                                          .reason = notSaved + "(Operation not permitted)"};
         QTest::newRow("in use") << Failed{.held = Failed::Lock, .reason = inUse};
         // Linked to another folder's file, which a copy of the program there is writing.
         QTest::newRow("in use through a link")
@@ -204,9 +227,17 @@ class TestProfileRoutines : public QObject {
         QTest::newRow("open in a reader")
             << Failed{.held = Failed::Reader,
                       .need = Need::BlockingReaders,
-                      .reason = "the file %2 couldn't be saved (it is in use by another program)"};
+                      .reason = notSaved + "(it is in use by another program)"};
+        QTest::newRow("new file not synced") << Failed{.held = Failed::SyncFile,
+                                                       .need = Need::FailingSync,
+                                                       .reason = notSaved + "(Input/output error)"};
+        // Replaced, but the rename may be lost.
+        QTest::newRow("folder not synced")
+            << Failed{.held = Failed::SyncFolder,
+                      .need = Need::FailingSync,
+                      .reason = "the file %2 may not be on the disk (Input/output error)"};
     }
-    void failedWriteChangesNothing() {
+    void failedWrites() {
         QFETCH(Failed, f);
         if (const char* why = lacking(f.need))
             QSKIP(why);
@@ -230,9 +261,13 @@ class TestProfileRoutines : public QObject {
         QString why;
         {
             const Conditions conditions(f.limit, true, 100);
+            failingSync = f.held == Failed::SyncFile     ? FailingSync::File
+                          : f.held == Failed::SyncFolder ? FailingSync::Folder
+                                                         : FailingSync::None;
             keptOk = WriteProfileValues({{"readone", "read2", "x"}, {"readone", "read2", "pw"}},
                                         written);
             ok = WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, written, &why);
+            failingSync = FailingSync::None;
         }
         exclusive.reset();
         reader.close();
@@ -241,40 +276,7 @@ class TestProfileRoutines : public QObject {
             why,
             f.reason.replace("%1", QDir::toNativeSeparators(folder.path())).replace("%2", written));
         QCOMPARE(entries(folder.path()), before);
-        QCOMPARE(folder.bytes(), bytes);
-    }
-
-    // A sync that fails, of the new file before it replaces the old one, or of the folder after:
-    // reported, never taken for a save. The helper program saves once with fsync failing.
-    void failedSyncIsReported_data() {
-        QTest::addColumn<QString>("failing");
-        QTest::addColumn<QString>("reason"); // %1 the file
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("the file's")
-            << "file"
-            << "the file %1 couldn't be saved (Input/output error)" << false;
-        QTest::newRow("the folder's")
-            << "folder"
-            << "the file %1 may not be on the disk (Input/output error)" << true;
-    }
-    void failedSyncIsReported() {
-        QFETCH(QString, failing);
-        QFETCH(QString, reason);
-        QFETCH(bool, replaced);
-        if (const char* why = lacking(Need::FailingSync))
-            QSKIP(why);
-        TestFolder folder;
-        folder.write("[readone]\r\nREAD2=pw\r\n");
-        QProcess helper;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LD_PRELOAD", TALLIVOR_FAILSYNC);
-        env.insert("TALLIVOR_FAIL_FSYNC", failing);
-        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
-        helper.setProcessEnvironment(env);
-        helper.start(TALLIVOR_HELPER, {folder.dataFile(), "once"});
-        QVERIFY(helper.waitForFinished() && helper.exitCode() == 1);
-        QCOMPARE(QString(helper.readAllStandardError()).trimmed(), reason.arg(folder.dataFile()));
-        QCOMPARE(folder.bytes().contains("READ2=once"), replaced);
+        QCOMPARE(folder.bytes() == bytes, f.held != Failed::SyncFolder);
     }
 
     // The names a set may take (slot 1, the others named as below), and those it may keep while
@@ -282,31 +284,28 @@ class TestProfileRoutines : public QObject {
     void namingRules_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("clearing");
-        QTest::addColumn<int>("verdict");
-        const auto row = [](const char* tag, const char* name, SetNames::Verdict verdict,
-                            bool clearing = false) {
-            QTest::newRow(tag) << QString(name) << clearing << int(verdict);
-        };
+        QTest::addColumn<SetNames::Verdict>("verdict");
         using V = SetNames::Verdict;
-        row("its own name, other case", "WORK", V::Ok);
-        row("a default inside", "Set 44", V::Ok);
-        row("blanks only", " \t ", V::Blank);
-        row("another slot's default, other case, outer blanks", " set 2\t", V::Default);
-        row("a default, being cleared", "Set 1", V::Ok, true);
-        row("the start-up state's section", "READONE", V::Reserved);
-        row("the names' section, being cleared", " ruduze vad ovo", V::Reserved, true);
-        row("another slot's name, outer blanks", "  my bank  ", V::AnotherSet);
-        row("another slot's name stored with blanks", "music", V::AnotherSet, true);
+        QTest::newRow("its own name, other case") << "WORK" << false << V::Ok;
+        QTest::newRow("a default inside") << "Set 44" << false << V::Ok;
+        QTest::newRow("blanks only") << " \t " << false << V::Blank;
+        QTest::newRow("another slot's default, other case, outer blanks")
+            << " set 2\t" << false << V::Default;
+        QTest::newRow("a default, being cleared") << "Set 1" << true << V::Ok;
+        QTest::newRow("the start-up state's section") << "READONE" << false << V::Reserved;
+        QTest::newRow("the names' section, being cleared")
+            << " ruduze vad ovo" << true << V::Reserved;
+        QTest::newRow("another slot's name, outer blanks")
+            << "  my bank  " << false << V::AnotherSet;
+        QTest::newRow("another slot's name stored with blanks") << "music" << true << V::AnotherSet;
     }
     void namingRules() {
         QFETCH(QString, name);
         QFETCH(bool, clearing);
-        QFETCH(int, verdict);
+        QFETCH(SetNames::Verdict, verdict);
         const QStringList stored{"Work", "Set 2", "My Bank", "Set 4", " Music "};
-        QCOMPARE(int(SetNames::judge(name, 1, stored,
-                                     clearing ? SetNames::Defaults::Allowed
-                                              : SetNames::Defaults::Refused)),
-                 verdict);
+        using D = SetNames::Defaults;
+        QCOMPARE(SetNames::judge(name, 1, stored, clearing ? D::Allowed : D::Refused), verdict);
     }
 
     // Two other copies of the program save rounds of their keys and are killed now and then,

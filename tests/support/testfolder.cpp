@@ -69,7 +69,7 @@ const char* lacking(Need need) {
     case Need::Links:
         return "QFile::link makes a shortcut on Windows, which opening a file doesn't follow";
     case Need::FailingSync:
-        return "a library preloaded into a process is a Linux way";
+        return "Windows flushes with FlushFileBuffers, which the tests don't replace";
     case Need::Fonts:
         return "the tests under Wine run offscreen, where Qt finds no fonts";
     default:

@@ -19,7 +19,7 @@ enum class Need {
     OtherUser,       // root writing as another user, in a folder where only the rename fails
     Modes,           // mode bits that keep a user out of a folder or from reading a file
     Links,           // a symbolic link that opening a file follows
-    FailingSync,     // a child process whose fsync fails (a library preloaded into it)
+    FailingSync,     // an fsync of this process that fails
     ExclusiveOpen,   // a file opened so that nobody else can open it
     BlockingReaders, // a file that can't be replaced while a reader has it open
     Fonts,           // the fonts a desktop has, to measure text with
