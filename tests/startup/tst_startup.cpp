@@ -1,6 +1,6 @@
 // Start-up: the splash and its choice of the next window, the password screen (Form2) setting a
-// password, and the pauses between the splash's titles; driven as a user does and checked on
-// the data file's bytes. (Checking and changing the password: the real-window run.)
+// password on a first start, and the pauses between the splash's titles; driven as a user does
+// and checked on the data file's bytes. (Checking and changing the password: the real-window run.)
 #include "mainwindow/form1.h"
 #include "startup/form2.h"
 #include "startup/form3.h"
@@ -19,7 +19,6 @@ const QString Important = "IMPORTANT|If you don't want to password this program,
                           "blank and click enter.";
 const QString TooLarge = "the file %file couldn't be saved (File too large)";
 const QByteArray Marker = ini({"[readone]", "READ2=2"});
-const QString K760(760, u'k'); // the boxes keep 749 of it
 
 // The data file as the main window's first load leaves it after a password was recorded.
 QByteArray saved(const QString& password, const QString& clue) {
@@ -41,18 +40,20 @@ QString shown() {
         return f->Text2->isVisible() ? "Form2" : "Form2 check";
     return Windows::find<Form1>() && Windows::find<Form1>()->isVisible() ? "Form1" : "none";
 }
-// One start: the data file before ("/": a folder of that name) with its modes, what is typed,
-// and then the box shown, the window on screen ("none": the program ended), the file after
-// (null: as before).
+
+// One start: the data file before ("/": a folder of that name) with its modes, what is typed on
+// the password screen that opens, and then the boxes shown, the window on screen ("none": the
+// program ended), the file after (null: as before).
 struct Start {
     QByteArray before;
     int fileMode = 0666, folderMode = 0777;
     int closeAt = 0;        // the window system closes the splash at its n-th pause (7: the notice)
     bool painted = true;    // a splash the window manager leaves unmapped is never painted
-    QString password, clue; // clue null: its prompt left
-    int limit = 0;          // room for a file of that many bytes (0: any)
+    QString password, clue; // password null: nothing typed; clue null: its prompt left
+    int limit = 0;          // room for a file of that many bytes while Enter is clicked (0: any)
     Need need = Need::Nothing;
-    QString box, window;
+    QStringList boxes;
+    QString window;
     QByteArray after;
 };
 } // namespace
@@ -62,61 +63,59 @@ class TestStartup : public QObject {
     Q_OBJECT
     std::optional<FakeToolkit> toolkit; // one start of the program in a folder of its own
 
-    // Fills in the password box (its "$" shown for each character) and the clue box (null: its
-    // prompt left), then presses the keys that must press no button.
-    static void fillIn(PasswordScreen* w, const QString& password, const QString& clue) {
-        retype(w->Text1, password);
-        QCOMPARE(w->Text1->displayText(), QString(w->Text1->text().size(), u'$'));
-        if (!clue.isNull())
-            retype(w->Text2, clue);
-        for (const auto key : {Qt::Key_Return, Qt::Key_Enter})
-            QTest::keyClick(w->Text1, key);
-    }
-
   private slots:
     void init() { toolkit.emplace(); }
     void cleanup() { toolkit.reset(); }
 
-    // The splash, run as nobody, so that the modes count for root too.
-    void splash_data() {
+    // The splash runs as nobody, so that the modes count for root too. Enter on the password
+    // screen is clicked after Return and Enter were pressed in the password box, which press
+    // no button.
+    void start_data() {
         QTest::addColumn<Start>("s");
         const QByteArray password = ini({"[readone]", "READ2=pw", "READ3=cat", "READ1=1"});
-        const QString unread = "Tallivor II|The data file could not be read: %file ";
+        const QString unread = "Tallivor II|The data file could not be read: %file ",
+                      k470(470, u'k'), k760(760, u'k'); // the boxes keep 749
         const auto row = [](const char* name, const Start& start) { QTest::newRow(name) << start; };
-        row("first start, never painted",
-            {.painted = false, .box = Important, .window = "Form2", .after = Marker});
+        // clang-format off
+        row("first start, never painted, blanks kept", {.painted = false, .password = " pA s ",
+            .clue = " c ", .boxes = {Important}, .window = "Form1", .after = saved(" pA s ", " c ")});
+        row("no password, clue typed", {.password = "", .clue = "c", .boxes = {Important},
+            .window = "Form1", .after = saved("", "No Password")});
+        row("clue prompt left", {.password = "Secret", .boxes = {Important,
+            "Reminder|Type something that will make you remember your password"},
+            .window = "Form2", .after = Marker});
+        // Room for the password alone, not for its clue too: neither is stored.
+        row("no room for the clue", {.password = k760, .clue = k760, .limit = 1000,
+            .need = Need::FileSizeLimit,
+            .boxes = {Important, "Tallivor II|The password could not be stored: " + TooLarge},
+            .window = "Form2", .after = Marker});
+        // Room for the password and the clue, not for the set names: nothing could be kept.
+        row("no room for the set names", {.password = k470, .clue = k470, .limit = 1000,
+            .need = Need::FileSizeLimit,
+            .boxes = {Important, "Tallivor II|The data file could not be written: " + TooLarge},
+            .window = "none", .after = ini({"[readone]", "READ2=" + k470, "READ3=" + k470})});
         row("read1 with a blank and a password: the marker overwrites it",
-            {.before = QByteArray(password).replace("READ1=1", "READ1=1 "),
-             .box = Important,
-             .window = "Form2",
-             .after = ini({"[readone]", "READ2=2", "READ3=cat", "READ1=1 "})});
+            {.before = QByteArray(password).replace("READ1=1", "READ1=1 "), .boxes = {Important},
+             .window = "Form2", .after = ini({"[readone]", "READ2=2", "READ3=cat", "READ1=1 "})});
         row("no password", {.before = ini({"[readone]", "READ2=", "READ1=1"}), .window = "Form1"});
         row("a password", {.before = password, .window = "Form2 check"});
         row("closed after the marker", {.closeAt = 6, .window = "none", .after = Marker});
         row("closed at the notice",
-            {.closeAt = 7, .box = Important, .window = "none", .after = Marker});
+            {.closeAt = 7, .boxes = {Important}, .window = "none", .after = Marker});
         row("a folder of that name",
-            {.before = "/", .box = unread + "(it is a folder)", .window = "none"});
-        row("unreadable", {.before = password,
-                           .fileMode = 0,
-                           .need = Need::Modes,
-                           .box = unread + "(Permission denied)",
-                           .window = "none"});
-        row("first start, read-only folder",
-            {.folderMode = 0555,
-             .need = Need::Modes,
-             .box = "Tallivor II|The data file could not be written: the folder %folder can't be "
-                    "written to",
-             .window = "none"});
+            {.before = "/", .boxes = {unread + "(it is a folder)"}, .window = "none"});
+        row("unreadable", {.before = password, .fileMode = 0, .need = Need::Modes,
+            .boxes = {unread + "(Permission denied)"}, .window = "none"});
+        row("first start, read-only folder", {.folderMode = 0555, .need = Need::Modes,
+            .boxes = {"Tallivor II|The data file could not be written: the folder %folder can't "
+                      "be written to"}, .window = "none"});
         // What a start needs is stored already: nothing is written, so nothing fails.
-        row("complete file, read-only folder",
-            {.before = ini({"[readone]", "READ2=", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=a",
-                            "NAME2=b", "NAME3=c", "NAME4=d", "NAME5=e"}),
-             .fileMode = 0444,
-             .folderMode = 0555,
-             .window = "Form1"});
+        row("complete file, read-only folder", {.before = ini({"[readone]", "READ2=", "READ1=1",
+            "[Ruduze Vad Ovo]", "NAME1=a", "NAME2=b", "NAME3=c", "NAME4=d", "NAME5=e"}),
+            .fileMode = 0444, .folderMode = 0555, .window = "Form1"});
+        // clang-format on
     }
-    void splash() {
+    void start() {
         QFETCH(Start, s);
         if (const char* why = lacking(s.need))
             QSKIP(why);
@@ -124,8 +123,8 @@ class TestStartup : public QObject {
         s.before == "/" ? void(QDir().mkdir(file)) : toolkit->write(s.before);
         setMode(file, s.fileMode);
         setMode(toolkit->programFolder(), s.folderMode);
-        if (!s.box.isEmpty())
-            toolkit->expect(s.box);
+        for (const QString& box : s.boxes)
+            toolkit->expect(box);
         QPointer<Form3> splash;
         int pauses = 0;
         const auto next = [&] {
@@ -146,64 +145,25 @@ class TestStartup : public QObject {
                 splash->setUpdatesEnabled(s.painted);
             QVERIFY(QTest::qWaitFor([&] { return !splash || toolkit->ended; }));
         }
+        if (!s.password.isNull()) {
+            Form2* w = Windows::find<Form2>();
+            QVERIFY(w && w->focusWidget() == w->Text1);
+            retype(w->Text1, s.password);
+            QCOMPARE(w->Text1->displayText(), QString(w->Text1->text().size(), u'$'));
+            if (!s.clue.isNull())
+                retype(w->Text2, s.clue);
+            for (const auto key : {Qt::Key_Return, Qt::Key_Enter})
+                QTest::keyClick(w->Text1, key);
+            const Conditions room(s.limit);
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
+        }
         QCOMPARE(shown(), s.window);
         QCOMPARE(toolkit->endCalls, s.window == "none" ? 1 : 0);
         QCOMPARE(toolkit->bytes(), s.after.isNull() ? s.before.replace("/", "") : s.after);
     }
 
-    // Form2 setting a password on a first start: typed, then Enter.
-    void setPassword_data() {
-        QTest::addColumn<Start>("s");
-        const QString k470(470, u'k');
-        QTest::newRow("blanks kept") << Start{.password = " pA s ",
-                                              .clue = " c ",
-                                              .window = "Form1",
-                                              .after = saved(" pA s ", " c ")};
-        QTest::newRow("no password, clue typed") << Start{
-            .password = "", .clue = "c", .window = "Form1", .after = saved("", "No Password")};
-        QTest::newRow("prompt left")
-            << Start{.password = "Secret",
-                     .box = "Reminder|Type something that will make you remember your password",
-                     .window = "Form2"};
-        // Room for the password alone, not for its clue too: neither is stored.
-        QTest::newRow("no room for the clue")
-            << Start{.password = K760,
-                     .clue = K760,
-                     .limit = 1000,
-                     .need = Need::FileSizeLimit,
-                     .box = "Tallivor II|The password could not be stored: " + TooLarge,
-                     .window = "Form2"};
-        // Room for the password and the clue, not for the set names: nothing could be kept.
-        QTest::newRow("no room for the set names")
-            << Start{.password = k470,
-                     .clue = k470,
-                     .limit = 1000,
-                     .need = Need::FileSizeLimit,
-                     .box = "Tallivor II|The data file could not be written: " + TooLarge,
-                     .window = "none",
-                     .after = ini({"[readone]", "READ2=" + k470, "READ3=" + k470})};
-    }
-    void setPassword() {
-        QFETCH(Start, s);
-        if (const char* why = lacking(s.need))
-            QSKIP(why);
-        toolkit->write(Marker);
-        toolkit->expect(Important);
-        Form2* w = Windows::show<Form2>();
-        QCOMPARE(w->focusWidget(), w->Text1);
-        fillIn(w, s.password, s.clue);
-        if (!s.box.isEmpty())
-            toolkit->expect(s.box);
-        {
-            const Conditions room(s.limit);
-            QTest::mouseClick(w->Command1, Qt::LeftButton);
-        }
-        QCOMPARE(shown(), s.window);
-        QCOMPARE(toolkit->bytes(), s.after.isNull() ? Marker : s.after);
-    }
-
-    // How long Pause waits, in virtual time: the rounded start, midnight, a program already
-    // ending, and the clock set back an hour at the first wait (summer time, a manual change).
+    // How long Pause waits, in virtual time: the rounded start, a program already ending, and
+    // the clock set back an hour at the first wait (summer time, a manual change).
     void pauseEndsOnTheRoundedSecond_data() {
         QTest::addColumn<QList<double>>("t"); // called at, seconds, clock set back, waited
         QTest::newRow("100.2 +1") << QList<double>{100.2, 1, 0, 0.8};
