@@ -74,42 +74,30 @@ class TestClearing : public QObject {
         const QString set = "The set could not be cleared: ";
         const QString inUse = "the data file %file is in use by another program";
         const QByteArray fresh = sets("Set 3", Cleared);
-        QTest::newRow("set 3") << Clear{.after = fresh, .replaced = 3};
+        const auto row = [](const char* name, const Clear& c) { QTest::newRow(name) << c; };
+        // clang-format off
+        row("set 3", {.after = fresh, .replaced = 3});
         // The set of the slot chosen, not what the top box says.
-        QTest::newRow("top box edited first")
-            << Clear{.action = "type", .after = fresh, .replaced = 3};
+        row("top box edited first", {.action = "type", .after = fresh, .replaced = 3});
         // A rename saved in a pause is followed; what the save stored keeps the set its name.
-        QTest::newRow("renamed and saved in a pause")
-            << Clear{.action = "pause: type, save",
-                     .after = sets("WorkFresh", NamesCleared,
-                                   QStringList{"[WorkFresh]", "NAME1=Photo Editor"} +
-                                           empties("NAME", 2) + empties("NUM")
-                                       << "NAME="),
-                     .replaced = 4,
-                     .failure = set + "it was saved again during the clear, and keeps its name"};
+        row("renamed and saved in a pause", {.action = "pause: type, save",
+            .after = sets("WorkFresh", NamesCleared, QStringList{"[WorkFresh]",
+                "NAME1=Photo Editor"} + empties("NAME", 2) + empties("NUM") << "NAME="),
+            .replaced = 4, .failure = set + "it was saved again during the clear, and keeps its name"});
         const QByteArray shared = sets("music", {"[music]", "NAME1=Song"});
-        QTest::newRow("named like another set in the file")
-            << Clear{.before = shared,
-                     .after = shared,
-                     .failure = set + "the set's name, \"music\", belongs to another set"};
-        QTest::newRow("chosen again")
-            << Clear{.action = "pause: curset", .after = fresh, .replaced = 3};
+        row("named like another set in the file", {.before = shared, .after = shared,
+            .failure = set + "the set's name, \"music\", belongs to another set"});
+        row("chosen again", {.action = "pause: curset", .after = fresh, .replaced = 3});
         // The clear runs to its end; then the program ends.
-        QTest::newRow("main window closed")
-            << Clear{.action = "pause: close", .after = fresh, .replaced = 3};
-        QTest::newRow("Exit") << Clear{.action = "pause: Exit", .after = fresh, .replaced = 3};
-        QTest::newRow("in use") << Clear{
-            .action = "in use", .after = sets("Work", Work), .failure = set + inUse};
+        row("main window closed", {.action = "pause: close", .after = fresh, .replaced = 3});
+        row("Exit", {.action = "pause: Exit", .after = fresh, .replaced = 3});
+        row("in use", {.action = "in use", .after = sets("Work", Work), .failure = set + inUse});
         // Another copy of the program changes the password meanwhile: that one is kept.
-        QTest::newRow("all, the password changed in a pause")
-            << Clear{.all = true,
-                     .action = "pause: password",
-                     .after = QByteArray(ClearedAll).replace("Secret", "New"),
-                     .replaced = 2};
-        QTest::newRow("all, in use") << Clear{.all = true,
-                                              .action = "in use",
-                                              .after = sets("Work", Work),
-                                              .failure = "Nothing was deleted: " + inUse};
+        row("all, the password changed in a pause", {.all = true, .action = "pause: password",
+            .after = QByteArray(ClearedAll).replace("Secret", "New"), .replaced = 2});
+        row("all, in use", {.all = true, .action = "in use", .after = sets("Work", Work),
+            .failure = "Nothing was deleted: " + inUse});
+        // clang-format on
     }
     void clear() {
         QFETCH(Clear, c);

@@ -203,39 +203,32 @@ class TestProfileRoutines : public QObject {
         QTest::addColumn<Failed>("f");
         const QString inUse = "the data file %2 is in use by another program",
                       notSaved = "the file %2 couldn't be saved ";
-        QTest::newRow("folder") << Failed{
-            .folderMode = 0555, .need = Need::Modes, .reason = "the folder %1 can't be written to"};
-        QTest::newRow("read-only")
-            << Failed{.fileMode = 0444, .reason = "the file %2 is read-only"};
-        QTest::newRow("disk full") << Failed{
-            .limit = 400, .need = Need::FileSizeLimit, .reason = notSaved + "(File too large)"};
+        const auto row = [](const char* name, const Failed& f) { QTest::newRow(name) << f; };
+        // clang-format off
+        row("folder", {.folderMode = 0555, .need = Need::Modes,
+            .reason = "the folder %1 can't be written to"});
+        row("read-only", {.fileMode = 0444, .reason = "the file %2 is read-only"});
+        row("disk full", {.limit = 400, .need = Need::FileSizeLimit,
+            .reason = notSaved + "(File too large)"});
         // Another user's file in a shared folder: everything but the final rename works.
-        QTest::newRow("rename") << Failed{.folderMode = 01777,
-                                          .need = Need::OtherUser,
-                                          .reason = notSaved + "(Operation not permitted)"};
-        QTest::newRow("in use") << Failed{.held = Failed::Lock, .reason = inUse};
+        row("rename", {.folderMode = 01777, .need = Need::OtherUser,
+            .reason = notSaved + "(Operation not permitted)"});
+        row("in use", {.held = Failed::Lock, .reason = inUse});
         // Linked to another folder's file, which a copy of the program there is writing.
-        QTest::newRow("in use through a link")
-            << Failed{.held = Failed::LockThroughLink, .need = Need::Links, .reason = inUse};
-        QTest::newRow("directory")
-            << Failed{.fileMode = 0, .reason = "the file %2 can't be read (it is a folder)"};
-        QTest::newRow("opened exclusively")
-            << Failed{.held = Failed::Exclusive,
-                      .need = Need::ExclusiveOpen,
-                      .reason = "the file %2 can't be read (it is in use by another program)"};
+        row("in use through a link", {.held = Failed::LockThroughLink, .need = Need::Links,
+            .reason = inUse});
+        row("directory", {.fileMode = 0, .reason = "the file %2 can't be read (it is a folder)"});
+        row("opened exclusively", {.held = Failed::Exclusive, .need = Need::ExclusiveOpen,
+            .reason = "the file %2 can't be read (it is in use by another program)"});
         // Held open by a reader, which on Windows keeps it from being replaced.
-        QTest::newRow("open in a reader")
-            << Failed{.held = Failed::Reader,
-                      .need = Need::BlockingReaders,
-                      .reason = notSaved + "(it is in use by another program)"};
-        QTest::newRow("new file not synced") << Failed{.held = Failed::SyncFile,
-                                                       .need = Need::FailingSync,
-                                                       .reason = notSaved + "(Input/output error)"};
+        row("open in a reader", {.held = Failed::Reader, .need = Need::BlockingReaders,
+            .reason = notSaved + "(it is in use by another program)"});
+        row("new file not synced", {.held = Failed::SyncFile, .need = Need::FailingSync,
+            .reason = notSaved + "(Input/output error)"});
         // Replaced, but the rename may be lost.
-        QTest::newRow("folder not synced")
-            << Failed{.held = Failed::SyncFolder,
-                      .need = Need::FailingSync,
-                      .reason = "the file %2 may not be on the disk (Input/output error)"};
+        row("folder not synced", {.held = Failed::SyncFolder, .need = Need::FailingSync,
+            .reason = "the file %2 may not be on the disk (Input/output error)"});
+        // clang-format on
     }
     void failedWrites() {
         QFETCH(Failed, f);
