@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QHash>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -58,23 +59,16 @@ void TestFolder::write(const QByteArray& content) const {
 #ifdef Q_OS_WIN
 
 const char* lacking(Need need) {
-    switch (need) {
-    case Need::FileSizeLimit:
-        return "Windows has no limit on the size of the files a process writes";
-    case Need::OtherUser:
-        return "the Windows tests run as one user";
-    case Need::Modes:
-        return "on Windows only the read-only attribute is set from the tests, and it keeps "
-               "nobody out of a folder or from reading a file";
-    case Need::Links:
-        return "QFile::link makes a shortcut on Windows, which opening a file doesn't follow";
-    case Need::FailingSync:
-        return "Windows flushes with FlushFileBuffers, which the tests don't replace";
-    case Need::Fonts:
-        return "the tests under Wine run offscreen, where Qt finds no fonts";
-    default:
-        return nullptr;
-    }
+    static const QHash<Need, const char*> lacks{
+        {Need::FileSizeLimit, "Windows has no limit on the size of the files a process writes"},
+        {Need::OtherUser, "the Windows tests run as one user"},
+        {Need::Modes, "on Windows the tests set only the read-only attribute, which keeps nobody "
+                      "out of a folder or from reading a file"},
+        {Need::Links,
+         "QFile::link makes a shortcut on Windows, which opening a file doesn't follow"},
+        {Need::FailingSync, "Windows flushes with FlushFileBuffers, which the tests don't replace"},
+        {Need::Fonts, "the tests under Wine run offscreen, where Qt finds no fonts"}};
+    return lacks.value(need);
 }
 
 bool setMode(const QString& path, int mode) {
@@ -111,16 +105,12 @@ int Replacements::count() const {
 #else
 
 const char* lacking(Need need) {
-    switch (need) {
-    case Need::OtherUser:
-        return getuid() == 0 ? nullptr : "needs root, to write as another user";
-    case Need::ExclusiveOpen:
-        return "Linux has no exclusive opens: its file locks only bind those who ask for them";
-    case Need::BlockingReaders:
-        return "on Linux a file that is open can still be renamed over";
-    default:
-        return nullptr;
-    }
+    static const QHash<Need, const char*> lacks{
+        {Need::OtherUser, getuid() == 0 ? nullptr : "needs root, to write as another user"},
+        {Need::ExclusiveOpen,
+         "Linux has no exclusive opens: its file locks only bind those who ask for them"},
+        {Need::BlockingReaders, "on Linux a file that is open can still be renamed over"}};
+    return lacks.value(need);
 }
 
 bool setMode(const QString& path, int mode) {
