@@ -130,6 +130,7 @@ class TestProfileRoutines : public QObject {
 
     void newFile() {
         TestFolder folder;
+        const FolderEvents events(folder.path());
         QFile lock(folder.dataFile() + ".lock"); // of a process that no longer runs: taken over
         QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         lock.write("999999999\ntallivor\n\n"); // no host named: this one
@@ -140,6 +141,10 @@ class TestProfileRoutines : public QObject {
             {{"readone", "read2", ""}, {"a\r\nb", "k\n", "1"}, {"readone", "read1", "1"}},
             folder.dataFile()));
         QCOMPARE(folder.bytes(), QByteArray("[readone]\r\nREAD2=\r\nREAD1=1\r\n[a  b]\r\nK=1\r\n"));
+        // The lock is held until the new file is in place.
+        const QStringList seen = events.seen(); // nothing where files can't be watched
+        QVERIFY(seen.isEmpty() ||
+                seen.lastIndexOf("tallivor.tvr made") < seen.lastIndexOf("tallivor.tvr.lock gone"));
         // It holds passwords; and no lock or temporary file is left beside it.
         QCOMPARE(QFile::permissions(folder.dataFile()), OwnerOnly);
         QCOMPARE(entries(folder.path()), QStringList{"tallivor.tvr"});
@@ -279,18 +284,17 @@ class TestProfileRoutines : public QObject {
         QTest::addColumn<bool>("clearing");
         QTest::addColumn<SetNames::Verdict>("verdict");
         using V = SetNames::Verdict;
+        // clang-format off
         QTest::newRow("its own name, other case") << "WORK" << false << V::Ok;
         QTest::newRow("a default inside") << "Set 44" << false << V::Ok;
         QTest::newRow("blanks only") << " \t " << false << V::Blank;
-        QTest::newRow("another slot's default, other case, outer blanks")
-            << " set 2\t" << false << V::Default;
+        QTest::newRow("another slot's default, other case, outer blanks") << " set 2\t" << false << V::Default;
         QTest::newRow("a default, being cleared") << "Set 1" << true << V::Ok;
         QTest::newRow("the start-up state's section") << "READONE" << false << V::Reserved;
-        QTest::newRow("the names' section, being cleared")
-            << " ruduze vad ovo" << true << V::Reserved;
-        QTest::newRow("another slot's name, outer blanks")
-            << "  my bank  " << false << V::AnotherSet;
+        QTest::newRow("the names' section, being cleared") << " ruduze vad ovo" << true << V::Reserved;
+        QTest::newRow("another slot's name, outer blanks") << "  my bank  " << false << V::AnotherSet;
         QTest::newRow("another slot's name stored with blanks") << "music" << true << V::AnotherSet;
+        // clang-format on
     }
     void namingRules() {
         QFETCH(QString, name);

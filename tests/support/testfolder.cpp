@@ -95,11 +95,11 @@ ExclusiveOpen::~ExclusiveOpen() {
         CloseHandle(m_handle);
 }
 
-Replacements::Replacements(const QString&) {}
-Replacements::~Replacements() = default;
+FolderEvents::FolderEvents(const QString&) {}
+FolderEvents::~FolderEvents() = default;
 
-int Replacements::count() const {
-    return -1;
+QStringList FolderEvents::seen() const {
+    return {};
 }
 
 #else
@@ -133,26 +133,25 @@ Conditions::Conditions(qint64 limit, bool asNobody, int lockMs)
 ExclusiveOpen::ExclusiveOpen(const QString&) {}
 ExclusiveOpen::~ExclusiveOpen() = default;
 
-Replacements::Replacements(const QString& file)
-    : m_watch(inotify_init1(IN_NONBLOCK)), m_name(QFile::encodeName(QFileInfo(file).fileName())) {
-    inotify_add_watch(m_watch, QFile::encodeName(QFileInfo(file).path()), IN_MOVED_TO | IN_CREATE);
+FolderEvents::FolderEvents(const QString& folder) : m_watch(inotify_init1(IN_NONBLOCK)) {
+    inotify_add_watch(m_watch, QFile::encodeName(folder), IN_MOVED_TO | IN_CREATE | IN_DELETE);
 }
 
-Replacements::~Replacements() {
+FolderEvents::~FolderEvents() {
     close(m_watch);
 }
 
-int Replacements::count() const {
-    int n = 0;
-    alignas(inotify_event) char events[4096];
-    for (ssize_t got; (got = read(m_watch, events, sizeof events)) > 0;) {
-        for (char* e = events; e < events + got;) {
+QStringList FolderEvents::seen() const {
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t got; (got = read(m_watch, buffer, sizeof buffer)) > 0;) {
+        for (char* e = buffer; e < buffer + got;) {
             const auto* event = reinterpret_cast<inotify_event*>(e);
-            n += event->len && m_name == event->name;
+            m_seen << QFile::decodeName(event->name) +
+                          (event->mask & IN_DELETE ? " gone" : " made");
             e += sizeof(inotify_event) + event->len;
         }
     }
-    return n;
+    return m_seen;
 }
 
 #endif

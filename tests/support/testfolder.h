@@ -74,15 +74,15 @@ class ExclusiveOpen {
     void* m_handle = nullptr;
 };
 
-// Counts the times the file is made anew or replaced while it lives; -1 where that can't be
-// counted.
-class Replacements {
+// What befalls the files of a folder while it lives, in order: "name made" for a file made or
+// moved there, "name gone" for one deleted. Nothing where that can't be watched.
+class FolderEvents {
   public:
-    explicit Replacements(const QString& file);
-    ~Replacements();
-    int count() const;
+    explicit FolderEvents(const QString& folder);
+    ~FolderEvents();
+    QStringList seen() const;
 
   private:
     int m_watch = -1;
-    QByteArray m_name;
+    mutable QStringList m_seen; // read so far
 };
