@@ -83,16 +83,11 @@ const QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFil
 Conditions::Conditions(qint64, bool, int lockMs)
     : m_lockMs(lockMs < 0 ? -1 : ProfileRoutines::SetLockTimeout(lockMs)) {}
 
-ExclusiveOpen::ExclusiveOpen(const QString& path) {
+std::shared_ptr<void> holdExclusively(const QString& path) {
     const HANDLE h =
         CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
                     GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    m_handle = h == INVALID_HANDLE_VALUE ? nullptr : h;
-}
-
-ExclusiveOpen::~ExclusiveOpen() {
-    if (m_handle)
-        CloseHandle(m_handle);
+    return h == INVALID_HANDLE_VALUE ? nullptr : std::shared_ptr<void>(h, CloseHandle);
 }
 
 FolderEvents::FolderEvents(const QString&) {}
@@ -130,8 +125,9 @@ Conditions::Conditions(qint64 limit, bool asNobody, int lockMs)
         qFatal("could not impose the test's conditions");
 }
 
-ExclusiveOpen::ExclusiveOpen(const QString&) {}
-ExclusiveOpen::~ExclusiveOpen() = default;
+std::shared_ptr<void> holdExclusively(const QString&) {
+    return nullptr;
+}
 
 FolderEvents::FolderEvents(const QString& folder) : m_watch(inotify_init1(IN_NONBLOCK)) {
     inotify_add_watch(m_watch, QFile::encodeName(folder), IN_MOVED_TO | IN_CREATE | IN_DELETE);

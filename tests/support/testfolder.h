@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
 // Data-file bytes: the lines, each ended with CRLF as the program writes them.
 QByteArray ini(const QStringList& lines);
 
@@ -63,16 +65,9 @@ class Conditions {
     int m_lockMs = -1;
 };
 
-// Holds the file open so that nobody else can open it, while it lives.
-class ExclusiveOpen {
-  public:
-    explicit ExclusiveOpen(const QString& path);
-    ~ExclusiveOpen();
-    bool isOpen() const { return m_handle; }
-
-  private:
-    void* m_handle = nullptr;
-};
+// The file held open so that nobody else can open it, until the last copy goes; null where
+// there is no such open.
+std::shared_ptr<void> holdExclusively(const QString& path);
 
 // What befalls the files of a folder while it lives, in order: "name made" for a file made or
 // moved there, "name gone" for one deleted. Nothing where that can't be watched.
