@@ -180,12 +180,10 @@ class TestClearing : public QObject {
         QFETCH(Fit, f);
         if (const char* why = lacking(Need::Fonts))
             QSKIP(why);
-        Form3 splash;
-        Form5 clearing;
-        Form6 all;
-        QWidget* window = f.label.startsWith("Form3")   ? static_cast<QWidget*>(&splash)
-                          : f.label.startsWith("Form5") ? static_cast<QWidget*>(&clearing)
-                                                        : &all;
+        using W = QWidget*;
+        const std::unique_ptr<QWidget> window(f.label.startsWith("Form3")   ? W(new Form3)
+                                              : f.label.startsWith("Form5") ? W(new Form5)
+                                                                            : W(new Form6));
         auto* fitting = window->findChild<FittingLabel*>(f.label.section('/', 1));
         QVERIFY(fitting);
         fitting->setText(f.text);
