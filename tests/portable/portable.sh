@@ -62,9 +62,8 @@ make_root() {
 CACHE=${PORTABLE_CACHE:-/var/cache/tallivor2-portable}
 KEY=$( (echo "$MIRROR ${HOST_PACKAGES[*]}" && declare -f make_root) | sha256sum | cut -c1-16)
 CACHED=$CACHE/root-bookworm-$KEY.tar
-mkdir -p "$CACHE" "$R"
 # Held until the root is unpacked, so that no other run replaces the file meanwhile.
-exec 9>"$CACHE/lock" && flock 9
+mkdir -p "$CACHE" "$R" && exec 9>"$CACHE/lock" && flock 9
 if [ ! -f "$CACHED" ]; then
     step "a clean root with ${HOST_PACKAGES[*]}, kept in $CACHE (log: $SHOTS/root.log)"
     # Not on the left of a `||`, where set -e would not stop it at a failing step.
@@ -77,8 +76,9 @@ step "the root unpacked afresh, the .tar.gz as the user's folder"
 tar -C "$R" -xf "$CACHED"
 flock -u 9
 # A command, not a function: started in the background, its process id is the program's own.
-AS_USER=(chroot --userspec=1000:1000 "$R" env -i HOME=/home/user LANG=C.UTF-8 PATH=/usr/bin)
-"${AS_USER[@]}" tar -C /home/user -xz <"$ARCHIVE"
+AS_USER=(chroot --userspec=1000:1000 "$R" env -i HOME=/home/user LANG=C.UTF-8 PATH=/usr/bin
+    XDG_RUNTIME_DIR=/tmp/runtime-user)
+"${AS_USER[@]}" sh -c 'mkdir -m 700 /tmp/runtime-user && tar -C /home/user -xz' <"$ARCHIVE"
 FOLDER=/home/user/$(basename "$ARCHIVE" .tar.gz) # as seen inside the root
 for file in Tallivor2 LICENSE licenses/libqt6core6/copyright licenses/libstdc++6/copyright; do
     [ -s "$R$FOLDER/$file" ] || fail "no $file in the archive"
