@@ -198,8 +198,8 @@ def start(*env, command=COMMAND, first=SCREEN):
 
 
 # The program ends, through File, Exit unless it is on the way already.
-def ends(exit=True):
-    if exit:
+def ends(from_menu=True):
+    if from_menu:
         menu(0, 1)
     until("the program's end", lambda: proc.poll() is not None)
     check(proc.returncode == 0, f"the program ended with status {proc.returncode}")
@@ -409,7 +409,7 @@ def main():
     fill(PASSWORD_BOX, "wrong")
     click(SCREEN, *ENTER)
     key("Return", to="Sorry")
-    ends(exit=False)
+    ends(from_menu=False)
     expect_file(*cleared)
 
     say("fourth start: the password kept by Clear All opens the program; a new one entered")
@@ -431,7 +431,7 @@ def main():
             geometry = x("getwindowgeometry", windows()[SCREEN])
             check(size in geometry.replace(" ", ""), f"at scale {scale}: {geometry}")
             key("alt+F4", to=SCREEN)
-            ends(exit=False)
+            ends(from_menu=False)
         expect_file(*changed)
     print("e2e: all steps passed", flush=True)
 
