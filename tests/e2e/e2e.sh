@@ -6,20 +6,18 @@
 #   tests/e2e/e2e.sh            # build/release/src/Tallivor2, built if missing
 #   TALLIVOR2=/path/to/Tallivor2 tests/e2e/e2e.sh
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-cd "$ROOT"
+cd "$(dirname "$0")/../.."
 source scripts/common.sh
 source scripts/xsession.sh
 
 ensure_packages "${X_PACKAGES[@]}" at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
 FOLDER=$(mktemp -d) # the program's folder, as on a USB stick
 trap 'x_stop; rm -rf "$FOLDER"' EXIT
-SHOTS=$ROOT/build/e2e-shots
-BIN=${TALLIVOR2:-$ROOT/build/release/src/Tallivor2}
+SHOTS=$PWD/build/e2e-shots
+BIN=${TALLIVOR2:-$PWD/build/release/src/Tallivor2}
 [ -x "$BIN" ] || { ensure_packages "${BUILD_PACKAGES[@]}" && configure_and_build release; }
 cp "$BIN" "$FOLDER/"
-rm -rf "$SHOTS"
-mkdir -p "$SHOTS"
+rm -rf "$SHOTS" && mkdir -p "$SHOTS"
 x_start
 # The bus daemons' start-up chatter is dropped; the run's own messages stay.
 timeout 300 dbus-run-session -- /usr/bin/python3 tests/e2e/e2e.py "$SHOTS" \

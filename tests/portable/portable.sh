@@ -12,36 +12,36 @@
 # $PORTABLE_CACHE), keyed by everything that goes into it. Screenshots and the program's output
 # go to build/portable-shots/.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-cd "$ROOT"
 [ "$(id -u)" -eq 0 ] || exec sudo -E "$0" "$@"
+cd "$(dirname "$0")/../.."
 source scripts/common.sh
 source scripts/xsession.sh
-START=$(date +%s)
-step() { echo "== $* ($(($(date +%s) - START)) s)"; }
-SHOTS=$ROOT/build/portable-shots
+step() { echo "== $* ($SECONDS s)"; }
+SHOTS=$PWD/build/portable-shots
 LOG=$SHOTS/program.log
-fail() {
-    echo "FAILED: $*" >&2
-    cat "$LOG" >&2 2>/dev/null || true
-    [ -n "${DISPLAY:-}" ] && xwininfo -root -tree | grep '^ *0x' >&2 &&
-        import -window root "$SHOTS/failure.png"
-    exit 1
-}
+fail() { echo "FAILED: $*" >&2; cat "$LOG" >&2; exit 1; }
 ensure_packages "${BUILD_PACKAGES[@]}" "${PORTABLE_PACKAGES[@]}" "${X_PACKAGES[@]}" debootstrap
-rm -rf "$SHOTS"
-mkdir -p "$SHOTS"
+rm -rf "$SHOTS" && mkdir -p "$SHOTS"
+WORK=$(mktemp -d)
+R=$WORK/root
+cleanup() {
+    [ $? -eq 0 ] || [ -z "${DISPLAY:-}" ] || import -window root "$SHOTS/failure.png"
+    set +e
+    [ -n "${PID:-}" ] && kill "$PID" && wait "$PID"
+    # Whatever is mounted in the root, deepest first; detached at once even while in use.
+    grep -F " $WORK/" /proc/mounts | cut -d ' ' -f 2 | sort -r | xargs -r -n 1 umount --lazy
+    x_stop
+    # Never delete through a mount that is still there: it would reach the host's files.
+    grep -qF " $WORK/" /proc/mounts || rm -rf "$WORK"
+}
+trap cleanup EXIT
 
 step "the .tar.gz"
-B=$ROOT/build/release
 cmake --preset release >/dev/null
 cmake --build --preset release --target Tallivor2 -j "$(nproc)" >/dev/null
-rm -f "$B"/package/*.tar.gz
-cpack --preset release >"$LOG" || fail "cpack"
-ARCHIVE=$(echo "$B"/package/Tallivor2-*.tar.gz)
-SIZE=$(stat -c %s "$ARCHIVE") || fail "cpack made no .tar.gz"
-echo "$(basename "$ARCHIVE"): $((SIZE / 1000)) kB"
-[ "$SIZE" -lt 40000000 ] || fail "the .tar.gz is over 40 MB"
+cpack --preset release -B "$WORK" >"$LOG" || fail "cpack"
+ARCHIVE=$(echo "$WORK"/Tallivor2-*.tar.gz)
+[ "$(stat -c %s "$ARCHIVE")" -lt 40000000 ] || fail "cpack made no .tar.gz of under 40 MB"
 # A FAT-formatted USB stick holds no symbolic links.
 ! tar -tvzf "$ARCHIVE" | grep '^l' || fail "the .tar.gz holds symbolic links"
 
@@ -62,55 +62,31 @@ make_root() {
 CACHE=${PORTABLE_CACHE:-/var/cache/tallivor2-portable}
 KEY=$( (echo "$MIRROR ${HOST_PACKAGES[*]}" && declare -f make_root) | sha256sum | cut -c1-16)
 CACHED=$CACHE/root-bookworm-$KEY.tar
-mkdir -p "$CACHE"
-exec 9>"$CACHE/lock"
-flock 9
+# Held until the root is unpacked, so that no other run replaces the file meanwhile.
+mkdir -p "$CACHE" "$R" && exec 9>"$CACHE/lock" && flock 9
 if [ ! -f "$CACHED" ]; then
-    step "a clean root with ${HOST_PACKAGES[*]} (kept in $CACHE)"
-    NEW=$(mktemp -d "$CACHE/new.XXXXXX")
-    # In a shell of its own, where a failing step stops it (set -e does not act inside an `if`).
-    (set -e && make_root "$NEW/root") >"$NEW/log" 2>&1 || { tail -20 "$NEW/log" >&2; rm -rf "$NEW"; exit 1; }
-    tar -C "$NEW/root" -cf "$NEW/root.tar" . && mv "$NEW/root.tar" "$CACHED" && rm -rf "$NEW"
-    find "$CACHE" -maxdepth 1 -name 'root-*.tar' ! -path "$CACHED" -delete
+    step "a clean root with ${HOST_PACKAGES[*]}, kept in $CACHE (log: $SHOTS/root.log)"
+    # Not on the left of a `||`, where set -e would not stop it at a failing step.
+    make_root "$WORK/new" >"$SHOTS/root.log" 2>&1
+    tar -C "$WORK/new" -cf "$CACHED.new" . && mv "$CACHED.new" "$CACHED"
+    find "$CACHE" -maxdepth 1 -name 'root-*' ! -path "$CACHED" -delete
 fi
 
-WORK=$(mktemp -d)
-R=$WORK/root
-PID=""
-MOUNTS=()
-cleanup() {
-    set +e
-    [ -n "$PID" ] && kill "$PID" && wait "$PID"
-    for ((i = ${#MOUNTS[@]} - 1; i >= 0; i--)); do
-        umount "${MOUNTS[i]}" 2>/dev/null || umount --lazy "${MOUNTS[i]}"
-    done
-    x_stop
-    # Never delete through a mount that is still there: it would reach the host's files.
-    grep -qF " $WORK/" /proc/mounts && echo "still mounted under $WORK; left in place" >&2 ||
-        rm -rf "$WORK"
-}
-trap cleanup EXIT
 step "the root unpacked afresh, the .tar.gz as the user's folder"
-mkdir "$R"
 tar -C "$R" -xf "$CACHED"
 flock -u 9
 # A command, not a function: started in the background, its process id is the program's own.
-AS_USER=(chroot --userspec=1000:1000 "$R" /usr/bin/env -i HOME=/home/user USER=user
-    PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR=/tmp/runtime-user)
-cp "$ARCHIVE" "$R/home/user/"
-chown 1000:1000 "$R/home/user/$(basename "$ARCHIVE")"
-"${AS_USER[@]}" tar -C /home/user -xzf "/home/user/$(basename "$ARCHIVE")"
+AS_USER=(chroot --userspec=1000:1000 "$R" env -i HOME=/home/user LANG=C.UTF-8 PATH=/usr/bin
+    XDG_RUNTIME_DIR=/tmp/runtime-user)
+"${AS_USER[@]}" sh -c 'mkdir -m 700 /tmp/runtime-user && tar -C /home/user -xz' <"$ARCHIVE"
 FOLDER=/home/user/$(basename "$ARCHIVE" .tar.gz) # as seen inside the root
-[ -x "$R$FOLDER/Tallivor2" ] || fail "no $FOLDER/Tallivor2 in the archive"
-[ ! -e "$R$FOLDER/tallivor.tvr" ] || fail "the archive holds a data file"
-for file in LICENSE licenses/libqt6core6/copyright licenses/libstdc++6/copyright; do
+for file in Tallivor2 LICENSE licenses/libqt6core6/copyright licenses/libstdc++6/copyright; do
     [ -s "$R$FOLDER/$file" ] || fail "no $file in the archive"
 done
+[ ! -e "$R$FOLDER/tallivor.tvr" ] || fail "the archive holds a data file"
 ! find "$R"/usr "$R"/lib* -name 'libQt6*' | grep -q . || fail "the clean root has Qt"
 # The loader resolves $ORIGIN through /proc; the program talks to the X server through its socket.
-mount -t proc proc "$R/proc" && MOUNTS+=("$R/proc")
-mkdir -p "$R/tmp/.X11-unix" && mount --bind /tmp/.X11-unix "$R/tmp/.X11-unix" &&
-    MOUNTS+=("$R/tmp/.X11-unix")
+mount -t proc proc "$R/proc" && mount --bind --mkdir /tmp/.X11-unix "$R/tmp/.X11-unix"
 
 step "every library found inside the root"
 for file in "$R$FOLDER/Tallivor2" "$R$FOLDER"/lib/* "$R$FOLDER"/plugins/*/*; do
@@ -122,7 +98,6 @@ step "first start inside the root: splash, IMPORTANT notice, password screen"
 # No window manager: a window mapped while one is still starting up can stay unmapped, and the
 # splash waits for its first paint. The real-window run covers a managed desktop.
 x_start --no-wm
-mkdir -m 700 "$R/tmp/runtime-user" && chown 1000:1000 "$R/tmp/runtime-user"
 "${AS_USER[@]}" DISPLAY="$DISPLAY" QT_DEBUG_PLUGINS=1 "$FOLDER/Tallivor2" >"$LOG" 2>&1 &
 PID=$!
 window() { x_wait_title "$PID" "$1" 15 || fail "no window '$1'"; }
@@ -131,13 +106,9 @@ import -window "$SPLASH" "$SHOTS/01-splash.png"
 # The splash once its last title, the red one, is drawn: about 5 s after it opens, 2 s before the
 # notice. A title cut at the window's right edge leaves its colour in the last columns.
 TITLES=$SHOTS/02-splash-titles.png
-for _ in $(seq 75); do
-    import -window "$SPLASH" "$TITLES" 2>/dev/null &&
-        convert "$TITLES" -format %c histogram:info:- | grep -qi '#FF0000' && break
-    sleep 0.2
-done
-convert "$TITLES" -format %c histogram:info:- | grep -qi '#FF0000' ||
-    fail "the splash never showed its last title"
+red() { convert "$TITLES" -format %c histogram:info:- | grep -qi '#FF0000'; }
+for _ in {1..75}; do import -window "$SPLASH" "$TITLES" && red && break; sleep 0.2; done 2>/dev/null
+red || fail "the splash never showed its last title"
 [ "$(convert "$TITLES" -gravity East -crop 3x+0+0 +repage -format '%[max]' info:)" = 0 ] ||
     fail "a splash title runs into the window's right edge (see $TITLES)"
 NOTICE=$(window IMPORTANT)
@@ -146,9 +117,8 @@ xdotool windowfocus --sync "$NOTICE" key Return
 import -window "$(window "Password Screen")" "$SHOTS/04-password-screen.png"
 
 DATA=$R$FOLDER/tallivor.tvr
-cp "$DATA" "$SHOTS/tallivor.tvr" || fail "no tallivor.tvr beside the program"
-[ "$(stat -c %u "$DATA")" = 1000 ] || fail "tallivor.tvr is not the user's"
 [ "$(cat "$DATA")" = $'[readone]\r\nREAD2=2\r' ] || fail "tallivor.tvr holds no first-run marker"
+[ "$(stat -c %u "$DATA")" = 1000 ] || fail "tallivor.tvr is not the user's"
 # Every plugin the folder carries is loaded, from the folder.
 for plugin in "$R$FOLDER"/plugins/*/*; do
     grep -qF "\"${plugin#"$R"}\" loaded library" "$LOG" || fail "${plugin#"$R"} was not loaded"
