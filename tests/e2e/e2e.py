@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # Uses the real Tallivor II as a person would, in a private X server, with real keys and clicks:
-# four starts, a set saved under a name of non-ASCII letters and read back, both clearing commands,
-# a password changed but not entered, a wrong and a right password. After every step it checks the
+# a first start over an unfinished file, a set saved under a name of non-ASCII letters after names
+# refused for each reason and a failed save, both clearing commands, a password changed but not
+# entered, a wrong and a right password, Exit with the change-password screen open. After every step it checks the
 # data file and the open windows, and takes a screenshot. Where the program is on the accessibility
 # bus (AT-SPI, Linux) it also reads what a screen reader hears: the windows' roles and names, every
 # control's name, the menus with their access keys, the Tab order, and the progress steps as they
@@ -25,8 +26,9 @@ WINE = COMMAND[0].endswith("wine")
 MAIN, SCREEN = "Tallivor II ", "Password Screen"  # the main window's caption ends in a blank
 PASSWORD, CLUE = "Secret7", "my cat"
 # Sets as (name, first entry, its number), pasted: xdotool types only what the keyboard map has.
-SET = ("Jörg's Café", "Fotobearbeitung für €", "ABC-123")
+SET = ("Jörg's Café & Bar", "Fotobearbeitung für €", "ABC-" + "1" * 745)  # the longest a box holds
 OTHER_SET = ("Ωmega Ünits", "Grüße", "ß-42")
+PICK, ANOTHER = "Pick a name", " Type another name for the set in the top box!"
 IMPORTANT = "If you don't want to password this program, leave the box blank and click enter."
 DEFAULTS = [f"Ruduze Vad Ovo\tNAME{n}=Set {n}" for n in range(1, 6)]
 MENUS = ["File Alt+F: About, Exit", "Sets Alt+S: Set 1, Set 2, Set 3, Set 4, Set 5",
@@ -214,9 +216,17 @@ def with_password(*typed, command=COMMAND):
     expect_windows(MAIN)
 
 
+# Answers the box with Return; on the bus it said the text first.
+def answer(title, text=None):
+    if BUS and text:
+        said = [c.get_name() for c in descendants(bus_window("alert", title))]
+        check(text in said, f"'{title}' says {said}, not {text!r}")
+    key("Return", to=title)
+
+
 # The IMPORTANT notice answered, a password screen opens: on the bus, its controls.
-def screen_opens():
-    key("Return", to="IMPORTANT")
+def screen_opens(notice=None):
+    answer("IMPORTANT", notice)
     until("the password screen", lambda: "IMPORTANT" not in windows() and SCREEN in windows())
     if BUS:
         screen = bus_window("frame", SCREEN)
@@ -224,22 +234,29 @@ def screen_opens():
         return screen
 
 
-# Chooses the set; pastes its name, first entry and number and saves it, or reads them back.
-def set_(slot, texts, save):
+def paste_into(box, text):
+    click(MAIN, *box)
+    key("ctrl+a")
+    paste(text)
+
+
+# Chooses the set; to save, pastes its first entry and number, and saves them under each name
+# refused (with the reason told) and then under its name, pasted with outer blanks. Then reads
+# the boxes back: the name is shown as stored, without them.
+def set_(slot, texts, save, refused=()):
     menu(1, slot - 1)
+    for box, text in zip(SET_BOXES[1:], texts[1:] if save else ()):
+        paste_into(box, text)
+    for name, why in [*refused, (f" {texts[0]}\t", None)] if save else ():
+        paste_into(SET_BOXES[0], name)
+        menu(2, 0)  # Save, save set
+        answer(PICK, why) if why else expect_windows(MAIN)
     for box, text in zip(SET_BOXES, texts):
         click(MAIN, *box)
-        key("ctrl+a")
-        if save:
-            paste(text)
-            continue
-        key("ctrl+c")
+        key("ctrl+a", "ctrl+c")
         got = subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True,
                              text=True).stdout
         check(got == text, f"a box of set {slot} holds {got!r}, not {text!r}")
-    if save:
-        menu(2, 0)  # Save, save set
-        expect_windows(MAIN)
 
 
 # What a screen reader finds on the bus.
@@ -305,16 +322,18 @@ def main():
         for event in ("object:property-change:accessible-name", "object:state-changed:focused"):
             listener.register(event)
 
-    say("first start: titles, the IMPORTANT notice, a password and a clue")
+    say("first start over a file whose first run never ended: titles, IMPORTANT, password, clue")
+    # "1 " is no sign of a finished first start: the names it left go back to the defaults.
+    with open(DATA, "wb") as f:
+        f.write(b"[readone]\r\nREAD2=old\r\nREAD1=1 \r\n[Ruduze Vad Ovo]\r\nNAME1=Old\r\n")
+    unfinished = data()
     start(first="Form3")
-    check(not os.path.exists(DATA), "the data file was written before the titles")
-    expect_file("readone\tREAD2=2", secs=12)  # the first-run marker, after the last title
+    check(data() == unfinished, "the data file was written before the titles")
+    # the first-run marker, after the last title
+    expect_file("readone\tREAD2=2", "readone\tREAD1=1 ", "Ruduze Vad Ovo\tNAME1=Old", secs=12)
     shot("splash", "Form3")
     until("the IMPORTANT notice", lambda: "IMPORTANT" in windows(), 10)
-    if BUS:
-        said = [c.get_name() for c in descendants(bus_window("alert", "IMPORTANT"))]
-        check(IMPORTANT in said, f"the IMPORTANT notice reads {said}")
-    screen = screen_opens()
+    screen = screen_opens(IMPORTANT)
     # Pasted as a terminal copies it, with a line break: the box keeps none.
     fill(PASSWORD_BOX, PASSWORD if WINE else PASSWORD + "\n", pasted=not WINE)
     fill(CLUE_BOX, CLUE)  # the click empties the box
@@ -347,22 +366,38 @@ def main():
               f"Tab went through {focused()}")
     shot("main-window-no-set", MAIN)
 
-    say("main window: nothing to clear yet; set 2 chosen, a default name refused, saved")
+    say("main window: nothing to type or clear before a set is chosen; set 2 saved")
+    click(MAIN, *SET_BOXES[1])
+    key("a")  # kept, but the set chosen next replaces it
+    answer("Choose a set from set menu", "SELECT A SET BEFORE MAKING A LIST")
     key("alt+r", "Return", to=MAIN)  # Clear Current Set
-    key("Return", to="Choose a set from set menu")
-    menu(1, 1)  # Sets, second entry
-    menu(2, 0)  # Save, save set: "Set 2" is a default name
-    key("Return", to="Pick a name")
-    set_(2, SET, save=True)
+    answer("Choose a set from set menu")
+    set_(2, SET, save=True, refused=[(" set 2", "Type a name for the set in the top box!"),
+                                     ("READONE", "That name is reserved." + ANOTHER)])
     saved = first + [d.replace("NAME2=Set 2", f"NAME2={SET[0]}") for d in DEFAULTS]
     saved += set_section(*SET)
     expect_file(*saved)
+    if BUS:  # a "&" in a name is no access letter
+        sets = f"Sets Alt+S: Set 1, {SET[0]}, Set 3, Set 4, Set 5"
+        check(bus_menus(frame)[1] == sets, f"the menus are {bus_menus(frame)}")
     shot("main-window", MAIN)
     ends()
 
     say("second start: the password in other letter case, typed over a click; the set read back")
     with_password("typo", PASSWORD.swapcase())  # the click empties the box
     set_(2, SET, save=False)
+    expect_file(*saved)
+    menu(1, 2)
+    paste_into(SET_BOXES[0], SET[0].upper())
+    menu(2, 0)
+    answer(PICK, "Another set already has that name." + ANOTHER)
+    # A save that can't read the file is reported, and changes nothing.
+    os.rename(DATA, DATA + ".kept")
+    os.mkdir(DATA)
+    menu(2, 0)
+    answer("Tallivor II")
+    os.rmdir(DATA)
+    os.rename(DATA + ".kept", DATA)
     expect_file(*saved)
     if OTHER:
         say("the other build, beside it, reads the saved set and saves one; this one reads it")
@@ -377,7 +412,7 @@ def main():
         with_password()
         set_(4, OTHER_SET, save=False)
         expect_file(*saved)
-        menu(1, 1)
+    menu(1, 1)
 
     say("Clear Current Set: Escape cancels, then OK clears it")
     old = windows()[MAIN]
@@ -422,10 +457,16 @@ def main():
     expect_windows(MAIN)
     changed = [line.replace(PASSWORD, "Other2") for line in cleared] + ["readone\tREAD3=dog"]
     expect_file(*changed)
-    ends()
+    key("alt+p", "Return", to=MAIN)
+    screen_opens()
+    ends()  # Exit, with the change-password screen open
 
     if not WINE:
-        say("at scale 2 the password screen keeps its proportions; its frame ends the program")
+        say("the main window's frame ends the program; at scale 2 the password screen keeps its "
+            "proportions, and its frame ends the program too")
+        with_password("Other2")
+        key("alt+F4", to=MAIN)
+        ends(from_menu=False)
         for scale, size in (("1", "312x187"), ("2", "624x374")):
             start(f"QT_SCALE_FACTOR={scale}")
             geometry = x("getwindowgeometry", windows()[SCREEN])
