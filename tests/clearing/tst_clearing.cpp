@@ -48,14 +48,8 @@ struct Clear {
     int replaced = 0; // times the file was replaced
     QString failure;  // the report
 };
-struct Fit {
-    QString label; // window/label
-    QString text;
-    int lines = 1; // 0: cut short with "…"
-};
 } // namespace
 Q_DECLARE_METATYPE(Clear)
-Q_DECLARE_METATYPE(Fit)
 
 class TestClearing : public QObject {
     Q_OBJECT
@@ -71,8 +65,8 @@ class TestClearing : public QObject {
     // or the program ended once the main window was closed.
     void clear_data() {
         QTest::addColumn<Clear>("c");
-        const QString set = "The set could not be cleared: ";
-        const QString inUse = "the data file %file is in use by another program";
+        const QString set = "The set could not be cleared: ",
+                      inUse = "the data file %file is in use by another program";
         const QByteArray fresh = sets("Set 3", Cleared);
         const auto row = [](const char* name, const Clear& c) { QTest::newRow(name) << c; };
         // clang-format off
@@ -160,10 +154,12 @@ class TestClearing : public QObject {
     // line within the part of the label its window shows; a longer text wraps within the height
     // shown, and past the room for lines ends in "…".
     void textsFit_data() {
-        QTest::addColumn<Fit>("f");
+        QTest::addColumn<QString>("label"); // window/label
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lines"); // 0: cut short with "…"
         const auto rows = [](const char* label, const QStringList& texts, int lines = 1) {
             for (const QString& text : texts)
-                QTest::addRow("%s: %s", label, qPrintable(text)) << Fit{label, text, lines};
+                QTest::addRow("%s: %s", label, qPrintable(text)) << QString(label) << text << lines;
         };
         rows("Form3/Label1", {"Registration", "Registration Tallivor", "Registration Tallivor II"});
         rows("Form3/Label2", {"Presented", "Presented By:"});
@@ -177,16 +173,18 @@ class TestClearing : public QObject {
         rows("Form6/Label1", {longer + ", then once more: " + longer}, 0);
     }
     void textsFit() {
-        QFETCH(Fit, f);
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        QFETCH(int, lines);
         if (const char* why = lacking(Need::Fonts))
             QSKIP(why);
         using W = QWidget*;
-        const std::unique_ptr<QWidget> window(f.label.startsWith("Form3")   ? W(new Form3)
-                                              : f.label.startsWith("Form5") ? W(new Form5)
-                                                                            : W(new Form6));
-        auto* fitting = window->findChild<FittingLabel*>(f.label.section('/', 1));
+        const std::unique_ptr<QWidget> window(label.startsWith("Form3")   ? W(new Form3)
+                                              : label.startsWith("Form5") ? W(new Form5)
+                                                                          : W(new Form6));
+        auto* fitting = window->findChild<FittingLabel*>(label.section('/', 1));
         QVERIFY(fitting);
-        fitting->setText(f.text);
+        fitting->setText(text);
         const auto [font, shown] = fitting->fit();
         const QRect visible = fitting->geometry() & window->rect();
         const QFontMetrics metrics(font);
@@ -194,13 +192,13 @@ class TestClearing : public QObject {
         larger.setPointSizeF(font.pointSizeF() + 0.5);
         QVERIFY(font.pointSizeF() >= fitting->font().pointSizeF() * 2 / 3);
         QVERIFY(font == fitting->font() ||
-                QFontMetrics(larger).horizontalAdvance(f.text) > visible.width());
+                QFontMetrics(larger).horizontalAdvance(text) > visible.width());
         for (const QString& line : shown)
             QVERIFY2(metrics.horizontalAdvance(line) <= visible.width(), qPrintable(line));
         QVERIFY(metrics.height() + (shown.size() - 1) * metrics.lineSpacing() <= visible.height());
         const QString joined = shown.join(' ');
-        QCOMPARE(joined, f.lines ? f.text : f.text.left(joined.size() - 1) + u'…');
-        QVERIFY(!f.lines || shown.size() == f.lines);
+        QCOMPARE(joined, lines ? text : text.left(joined.size() - 1) + u'…');
+        QVERIFY(!lines || shown.size() == lines);
     }
 };
 

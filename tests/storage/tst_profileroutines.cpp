@@ -16,9 +16,6 @@
 using namespace ProfileRoutines;
 
 namespace {
-// Whose fsync fails, as on a failing disk: nobody's, a file's, or a folder's.
-enum class FailingSync { None, File, Folder } failingSync = FailingSync::None;
-
 // Files as the earlier Windows version, and hands, left them.
 const QByteArray Mixed = "[Set 1]\nNAME1=lf\r\nNUM1=crlf\n[Set 2]\r\nNAME1=x";
 const QByteArray Cp1252 =
@@ -47,6 +44,9 @@ struct Failed {
     Need need = Need::Nothing;
     QString reason; // %1 the folder, %2 the file written
 };
+// Whose fsync fails, as on a failing disk: a file's (SyncFile), a folder's (SyncFolder), or
+// nobody's.
+int failingSync = Failed::None;
 } // namespace
 Q_DECLARE_METATYPE(Failed)
 
@@ -54,8 +54,8 @@ Q_DECLARE_METATYPE(Failed)
 // Every fsync of this process comes here: the storage library is linked in statically.
 extern "C" int fsync(int fd) {
     struct stat st;
-    if (failingSync != FailingSync::None && fstat(fd, &st) == 0 &&
-        S_ISDIR(st.st_mode) == (failingSync == FailingSync::Folder)) {
+    if (failingSync != Failed::None && fstat(fd, &st) == 0 &&
+        S_ISDIR(st.st_mode) == (failingSync == Failed::SyncFolder)) {
         errno = EIO;
         return -1;
     }
@@ -126,10 +126,8 @@ class TestProfileRoutines : public QObject {
     void newFile() {
         TestFolder folder;
         const FolderEvents events(folder.path());
-        QFile lock(folder.dataFile() + ".lock"); // of a process that no longer runs: taken over
-        QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        lock.write("999999999\ntallivor\n\n"); // no host named: this one
-        lock.close();                          // Windows can't delete a file that is open
+        // The lock of a process that no longer runs, on this host (none named): taken over.
+        folder.write("999999999\ntallivor\n\n", ".lock");
         for (const char* key : {"  ", "a=b", "[a]", ";a"})
             QVERIFY(!WriteProfileValues({{"s", "good", "1"}, {"s", key, "1"}}, folder.dataFile()));
         QVERIFY(WriteProfileValues(
@@ -255,13 +253,11 @@ class TestProfileRoutines : public QObject {
         QString why;
         {
             const Conditions conditions(f.limit, true, 100);
-            failingSync = f.held == Failed::SyncFile     ? FailingSync::File
-                          : f.held == Failed::SyncFolder ? FailingSync::Folder
-                                                         : FailingSync::None;
+            failingSync = f.held >= Failed::SyncFile ? f.held : Failed::None;
             keptOk = WriteProfileValues({{"readone", "read2", "x"}, {"readone", "read2", "pw"}},
                                         written);
             ok = WriteProfileValues({{"readone", "read2", QString(2000, u'x')}}, written, &why);
-            failingSync = FailingSync::None;
+            failingSync = Failed::None;
         }
         exclusive.reset();
         reader.close();

@@ -3,10 +3,6 @@
 #include "ui/windows.h"
 
 #include <QApplication>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <cmath>
@@ -45,7 +41,6 @@ bool FakeToolkit::answer(const QString& shown) {
 }
 
 void FakeToolkit::waitForEvents(double until) {
-    waits.append(now + until - mono);
     QCoreApplication::processEvents();
     if (onWait)
         onWait();
@@ -60,15 +55,4 @@ void FakeToolkit::endProgram() {
     ++endCalls;
     for (QWidget* w : QApplication::topLevelWidgets())
         w->hide();
-}
-
-void type(QLineEdit* box, const QString& text) {
-    if (text.size() > 80 ||
-        text.contains(QRegularExpression(QStringLiteral(u"[\r\n\u0085\u2028\u2029]")))) {
-        QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
-    } else {
-        for (const QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
-    }
 }

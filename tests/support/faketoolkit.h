@@ -10,9 +10,7 @@
 
 #include <functional>
 
-class QLineEdit;
-
-class FakeToolkit : public Toolkit {
+class FakeToolkit : public Toolkit, public TestFolder {
   public:
     // Installs itself as the current toolkit, in a fresh program folder whose data file holds
     // file (none when empty).
@@ -32,18 +30,12 @@ class FakeToolkit : public Toolkit {
     // let part by setting the clock.
     double now = 36000.0;
     double mono = 0.0;
-    // Each waitForEvents call: the clock's time it was asked to wait until.
-    QList<double> waits;
     // Called on each waitForEvents after the pending events are dispatched, at the virtual time
     // of the call; then both clocks move on to the deadline.
     std::function<void()> onWait;
 
     bool ended = false;
     int endCalls = 0;
-
-    TestFolder folder;
-    QByteArray bytes() const { return folder.bytes(); }
-    void write(const QByteArray& content) const { folder.write(content); }
 
     void notice(const QString& text, const QString& title) override { answer(title + '|' + text); }
     bool confirm(const QString& text, const QString& title) override {
@@ -55,7 +47,8 @@ class FakeToolkit : public Toolkit {
     // As the real one: every window hidden.
     void endProgram() override;
     bool ending() const override { return ended; }
-    QString programFolder() const override { return folder.path(); }
+    QString programFolder() const override { return path(); }
+    using Toolkit::dataFile; // the same file
 
   private:
     bool answer(const QString& shown);
@@ -63,7 +56,3 @@ class FakeToolkit : public Toolkit {
     QList<std::pair<QString, bool>> m_script; // expected boxes and their answers
     QStringList m_problems;
 };
-
-// Types into a box as a user does: key by key (QTest::keyClicks can't type non-ASCII letters),
-// or pasted, as copied from a terminal, a text with a line break or longer than a line.
-void type(QLineEdit* box, const QString& text);

@@ -46,8 +46,8 @@ QByteArray TestFolder::bytes() const {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void TestFolder::write(const QByteArray& content) const {
-    QFile f(dataFile());
+void TestFolder::write(const QByteArray& content, const QString& suffix) const {
+    QFile f(dataFile() + suffix);
     if (f.open(QIODevice::WriteOnly))
         f.write(content);
 }

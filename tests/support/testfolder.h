@@ -45,7 +45,7 @@ class TestFolder {
     QString dataFile() const;
     // The data file's bytes (empty when there is none), and new bytes for it.
     QByteArray bytes() const;
-    void write(const QByteArray& content) const;
+    void write(const QByteArray& content, const QString& suffix = {}) const; // beside: suffix
 
   private:
     QTemporaryDir m_dir;
