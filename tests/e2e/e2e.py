@@ -57,7 +57,7 @@ log = open(os.path.join(SHOTS, "program.log"), "w")
 
 def fail(message):
     subprocess.run(["import", "-window", "root", os.path.join(SHOTS, "failure.png")])
-    shown = open(DATA, "rb").read().decode("utf-8", "replace") if os.path.exists(DATA) else "(none)"
+    shown = open(DATA, "rb").read().decode("utf-8", "replace") if os.path.isfile(DATA) else "(none)"
     sys.exit(f"FAILED in step '{step}': {message}\n--- windows: {sorted(windows())}\n"
              f"--- data file:\n{shown}\n--- program output:\n{open(log.name).read()}")
 
