@@ -159,6 +159,7 @@ class TestStartup : public QObject {
         }
         QCOMPARE(shown(), s.window);
         QCOMPARE(toolkit->endCalls, s.window == "none" ? 1 : 0);
+        setMode(toolkit->dataFile(), 0600); // readable to the test, whoever runs it
         QCOMPARE(toolkit->bytes(), s.after.isNull() ? s.before.replace("/", "") : s.after);
     }
 
