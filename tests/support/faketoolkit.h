@@ -19,10 +19,10 @@ class FakeToolkit : public Toolkit, public TestFolder {
     // came, and restores the Qt toolkit.
     ~FakeToolkit() override;
 
-    // The next box must be "title|text", or "?title|text" for a question with OK and Cancel; it
-    // is answered with ok (OK or Cancel). "%file" stands for the data file's path, "%folder" for
-    // the program's folder.
-    void expect(const QString& box, bool ok = true);
+    // The next box must be "title|text", or "?title|text" for a question, which is answered OK;
+    // a box that comes unexpected is answered Cancel. "%file" stands for the data file's path,
+    // "%folder" for the program's folder.
+    void expect(const QString& box);
     // Called as each box is shown, before it is answered: lets a test act "while it is open".
     std::function<void()> onBox;
 
@@ -53,6 +53,6 @@ class FakeToolkit : public Toolkit, public TestFolder {
   private:
     bool answer(const QString& shown);
 
-    QList<std::pair<QString, bool>> m_script; // expected boxes and their answers
+    QStringList m_script; // the boxes expected, in order
     QStringList m_problems;
 };

@@ -43,9 +43,10 @@ class TestFolder {
     ~TestFolder();
     QString path() const { return m_dir.path(); }
     QString dataFile() const;
-    // The data file's bytes (empty when there is none), and new bytes for it.
+    // The data file's bytes (empty when there is none), and new bytes for it, or for the file
+    // beside it whose name adds suffix.
     QByteArray bytes() const;
-    void write(const QByteArray& content, const QString& suffix = {}) const; // beside: suffix
+    void write(const QByteArray& content, const QString& suffix = {}) const;
 
   private:
     QTemporaryDir m_dir;
