@@ -29,7 +29,7 @@ QT_OPTIONS=(
   -DFEATURE_system_textmarkdownreader=OFF
 )
 MINGW_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  ninja-build dpkg-dev qt6-base-dev-tools debian-archive-keyring)
+  ninja-build dpkg-dev qt6-base-dev qt6-base-dev-tools debian-archive-keyring)
 
 fail() { echo "build-qt-windows: $*" >&2; exit 1; }
 step() { echo "== $(date +%T) $*" >&2; }
