@@ -2,24 +2,26 @@
 
 #include "clearing/form5.h"
 #include "clearing/form6.h"
-#include "mainwindow/form1.h"
-#include "startup/form4.h"
+#include "core/clears.h"
+#include "core/sets.h"
+#include "ui/routines.h"
 #include "ui/toolkit.h"
-#include "ui/windows.h"
+#include "ui/windowregistry.h"
 
 namespace Clearing {
 
-void ClearCurrentSet() {
+void ClearCurrentSet(int slot) {
+    // A second clear would be lost on the one running: say so rather than ask.
+    if (Windows::find<Form5>())
+        return Ui::ShowNotice(Clears::alreadyClearing());
     // With no set chosen there is nothing to clear.
-    const Form1* main = Windows::find<Form1>();
-    if (!Windows::find<Form5>() && (!main || main->currentSlot() == 0))
-        return Form1::remindToChooseASet();
+    if (slot == 0)
+        return Ui::ShowNotice(Sets::chooseASet());
     if (!Toolkit::current().confirm(
             QStringLiteral("Are you sure you want to clear the current set?"),
             QStringLiteral("WARNING")))
         return;
-    // A run already under way is only brought to the front; its window never runs twice.
-    Windows::show<Form5>();
+    Windows::show<Form5>(slot);
 }
 
 void ClearAll() {
@@ -30,8 +32,8 @@ void ClearAll() {
     // password entered meanwhile would open a main window the clear knows nothing of: what was
     // typed there goes with the screen.
     Windows::show<Form6>();
-    Windows::unload<Form1>();
-    Windows::unload<Form4>();
+    Windows::unload(Windows::Window::Main);
+    Windows::unload(Windows::Window::ChangePassword);
 }
 
 } // namespace Clearing

@@ -3,23 +3,18 @@
 
 #include "clearing/progresswindow.h"
 
-#include <QStringList>
+#include "core/notice.h"
 
 class Form5 : public ProgressWindow {
     Q_OBJECT
   public:
-    Form5();
-    // Takes the slot chosen in the main window: the set this run clears.
-    void load();
+    // Clears the set of slot 1 .. 5.
+    explicit Form5(int slot);
 
   protected:
     void runSequence() override;
 
   private:
-    // Empties the keys in the section the slot's stored name names at the moment of the write;
-    // with resetName, also gives the slot its default name back if nothing is left in it.
-    void clearStep(const QStringList& keys, bool resetName);
-
-    int m_slot = 0;    // 1 .. 5
-    QString m_failure; // why the set was not cleared whole, for the report at the end
+    int m_slot;
+    Core::Notice m_failure; // why the set was not cleared whole, for the report at the end
 };

@@ -1,16 +1,10 @@
 #include "clearing/form6.h"
 
-#include "mainwindow/form1.h"
-#include "storage/datafile.h"
-#include "storage/profileroutines.h"
+#include "core/clears.h"
 #include "ui/toolkit.h"
-#include "ui/windows.h"
+#include "ui/windowregistry.h"
 
 #include <QLabel>
-
-using ProfileRoutines::ProfileSnapshot;
-using ProfileRoutines::ProfileWrite;
-using namespace DataFile;
 
 Form6::Form6()
     : ProgressWindow(QStringLiteral("Form6"), QStringLiteral("Clearing all"), 5370, 5295) {}
@@ -20,22 +14,8 @@ void Form6::runSequence() {
     if (!pause(1))
         return;
 
-    // One replacement instead of a delete and a later write: the file is never without the
-    // password or the mark of a program that has been used, so no start could take it for a
-    // first one and ask anyone for a new password. The password kept is the one stored at this
-    // moment: one changed during the pause is not undone.
-    QString reason;
-    const bool replaced = ProfileRoutines::ReplaceProfileFile(
-        [](const ProfileSnapshot& now, QString*) {
-            QList<ProfileWrite> writes{
-                {StateSection, PasswordKey, now.value(StateSection, PasswordKey)},
-                {StateSection, LoadedKey, Loaded}};
-            for (int slot = 1; slot <= Slots; ++slot)
-                writes.append({NamesSection, nameKey(slot), defaultName(slot)});
-            return writes;
-        },
-        Toolkit::current().dataFile(), &reason);
-    if (!replaced && !report(QStringLiteral("Nothing was deleted: ") + reason))
+    const Core::Notice failed = Clears::clearAll(Toolkit::current().dataFile());
+    if (!failed.isNull() && !report(failed))
         return;
     if (!pause(1))
         return;
@@ -47,7 +27,7 @@ void Form6::runSequence() {
 
     showNow(QStringLiteral("Reloading Registration Tallivor"));
     // Whatever main window was opened meanwhile, the one that follows is loaded afresh.
-    Windows::unload<Form1>();
-    Windows::show<Form1>();
+    Windows::unload(Windows::Window::Main);
+    Windows::show(Windows::Window::Main);
     finish();
 }

@@ -4,9 +4,10 @@
 #include "ui/fittinglabel.h"
 #include "ui/icons.h"
 #include "ui/layout.h"
+#include "ui/routines.h"
 #include "ui/sequencetimer.h"
 #include "ui/toolkit.h"
-#include "ui/windows.h"
+#include "ui/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QPointer>
@@ -45,9 +46,9 @@ bool ProgressWindow::pause(int seconds) {
     return SequenceTimer::pause(this, seconds);
 }
 
-bool ProgressWindow::report(const QString& text) {
+bool ProgressWindow::report(const Core::Notice& notice) {
     const QPointer<ProgressWindow> self(this);
-    Toolkit::current().report(text);
+    Ui::ShowNotice(notice);
     return self && !Toolkit::current().ending();
 }
 

@@ -2,6 +2,8 @@
 // first tick, once the window has been painted, runs the window's sequence exactly once.
 #pragma once
 
+#include "core/notice.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -14,10 +16,10 @@ class ProgressWindow : public QWidget {
     // True from the first tick until the sequence has ended.
     bool running() const;
 
+  protected:
     QLabel* Label1 = nullptr;        // the step now running
     SequenceTimer* Timer1 = nullptr; // 1 ms, started by the first paint
 
-  protected:
     ProgressWindow(const QString& name, const QString& caption, int clientWidthTwips,
                    int labelWidthTwips);
 
@@ -27,8 +29,8 @@ class ProgressWindow : public QWidget {
     // Pauses with the windows kept alive. False when the sequence has to stop instead of going
     // on: the program is ending, or this window was destroyed meanwhile (then touch nothing).
     [[nodiscard]] bool pause(int seconds);
-    // A "Tallivor II" box; false as for pause().
-    [[nodiscard]] bool report(const QString& text);
+    // Shows the notice; false as for pause().
+    [[nodiscard]] bool report(const Core::Notice& notice);
     // Shows the step's text at once: for the last step, which has no pause to paint it in.
     void showNow(const QString& text);
     // Unloads the window; call last.

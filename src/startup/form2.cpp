@@ -1,41 +1,38 @@
 #include "startup/form2.h"
 
-#include "storage/datafile.h"
-#include "storage/profileroutines.h"
+#include "core/password.h"
+#include "ui/routines.h"
 #include "ui/toolkit.h"
 
 #include <QLineEdit>
 
-namespace {
-// Check mode once the main window has been loaded; set-password mode before.
-bool checkMode() {
-    return ProfileRoutines::ReadProfileValue(DataFile::StateSection, DataFile::LoadedKey,
-                                             Toolkit::current().dataFile()) == DataFile::Loaded;
-}
-} // namespace
-
 Form2::Form2() : PasswordScreen(QStringLiteral("Form2"), 3630) {}
 
 void Form2::load() {
-    if (!checkMode())
+    if (!Password::checking(Toolkit::current().dataFile()))
         showImportantNotice();
     else
         Text2->hide();
 }
 
 void Form2::Command1_Click() {
-    if (!checkMode()) {
+    const QString file = Toolkit::current().dataFile();
+    if (!Password::checking(file)) {
         if (recordPassword(false))
             openMainWindow();
         return;
     }
-    const QString stored = ProfileRoutines::ReadProfileValue(
-        DataFile::StateSection, DataFile::PasswordKey, Toolkit::current().dataFile());
-    if (Text1->text().toLower() == stored.toLower()) {
-        openMainWindow();
-        return;
+    Core::Notice failed;
+    switch (Password::check(file, Text1->text(), &failed)) {
+    case Password::Check::Open:
+        return openMainWindow();
+    case Password::Check::Wrong:
+        // One attempt per start.
+        Ui::ShowNotice(Password::wrong());
+        break;
+    case Password::Check::Failed:
+        Ui::ShowNotice(failed);
+        break;
     }
-    // One attempt per start.
-    Toolkit::current().notice(QStringLiteral("Sorry, wrong password"), QStringLiteral("Sorry"));
     Toolkit::current().endProgram();
 }

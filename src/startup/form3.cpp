@@ -1,15 +1,13 @@
 #include "startup/form3.h"
 
-#include "mainwindow/form1.h"
-#include "startup/form2.h"
-#include "storage/datafile.h"
-#include "storage/profileroutines.h"
+#include "core/start.h"
 #include "ui/accessibility.h"
 #include "ui/fittinglabel.h"
 #include "ui/layout.h"
+#include "ui/routines.h"
 #include "ui/sequencetimer.h"
 #include "ui/toolkit.h"
-#include "ui/windows.h"
+#include "ui/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QPointer>
@@ -40,9 +38,10 @@ QFont titleFont(const QStringList& families, bool italic) {
     return font;
 }
 
-QString readKey(const QString& key) {
-    return ProfileRoutines::ReadProfileValue(DataFile::StateSection, key,
-                                             Toolkit::current().dataFile());
+// Nothing chosen from here on could be kept: the program ends.
+void fail(const Core::Notice& failed) {
+    Ui::ShowNotice(failed);
+    Toolkit::current().endProgram();
 }
 } // namespace
 
@@ -80,13 +79,9 @@ Form3::Form3() {
 void Form3::load() {
     // A data file that is there but can't be read is not a first start: going on would hide
     // the owner's data behind an empty main window, and skip the password.
-    QString reason;
-    const QString file = Toolkit::current().dataFile();
-    if (!ProfileRoutines::ProfileReadable(file, &reason)) {
-        Toolkit::current().report(
-            QStringLiteral("The data file could not be read: %1 (%2)").arg(file, reason));
-        Toolkit::current().endProgram();
-    }
+    const Core::Notice failed = Start::checkReadable(Toolkit::current().dataFile());
+    if (!failed.isNull())
+        fail(failed);
 }
 
 void Form3::Timer1_Timer() {
@@ -95,7 +90,12 @@ void Form3::Timer1_Timer() {
     QPointer<Form3> self(this);
     const auto pause = [this](qint32 seconds) { return SequenceTimer::pause(this, seconds); };
 
-    if (readKey(DataFile::LoadedKey) != DataFile::Loaded) {
+    const QString file = Toolkit::current().dataFile();
+    Core::Notice failed;
+    const bool first = Start::firstStart(file, &failed);
+    if (!failed.isNull())
+        return fail(failed);
+    if (first) {
         struct Title {
             QLabel* Form3::*label;
             const char* text;
@@ -113,26 +113,19 @@ void Form3::Timer1_Timer() {
                 return;
             (this->*titles[i].label)->setText(QLatin1String(titles[i].text));
         }
-        // The first-run marker: makes read2 non-empty so that the password screen asks for one.
-        // Where it can't be written, nothing chosen from here on could be kept.
-        QString reason;
-        if (!ProfileRoutines::WriteProfileValues(
-                {{DataFile::StateSection, DataFile::PasswordKey, DataFile::FirstRunMarker}},
-                Toolkit::current().dataFile(), &reason)) {
-            Toolkit::current().report(QStringLiteral("The data file could not be written: ") +
-                                      reason);
-            Toolkit::current().endProgram();
-            return;
-        }
+        // The first-run marker makes the password screen ask for a password.
+        failed = Start::markFirstRun(file);
+        if (!failed.isNull())
+            return fail(failed);
         if (!pause(2))
             return;
     }
 
     // The next window is shown before the splash goes, so its loading runs with the splash open.
-    if (readKey(DataFile::PasswordKey).isEmpty())
-        Windows::show<Form1>();
-    else
-        Windows::show<Form2>();
+    const bool password = Start::passwordAsked(file, &failed);
+    if (!failed.isNull())
+        return fail(failed);
+    Windows::show(password ? Windows::Window::Password : Windows::Window::Main);
     if (self && !Toolkit::current().ending())
         Windows::unload(this);
 }

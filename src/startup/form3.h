@@ -13,15 +13,15 @@ class Form3 : public QWidget {
     // Ends the program when the data file is there but can't be read.
     void load();
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     SequenceTimer* Timer1 = nullptr; // its first tick, once the splash is painted, runs it
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
     // The whole splash sequence: titles on a first start, then the next window.
     void Timer1_Timer();
 };

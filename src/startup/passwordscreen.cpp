@@ -1,21 +1,18 @@
 #include "startup/passwordscreen.h"
 
-#include "mainwindow/form1.h"
-#include "storage/datafile.h"
-#include "storage/profileroutines.h"
+#include "core/password.h"
 #include "ui/accessibility.h"
 #include "ui/layout.h"
+#include "ui/routines.h"
 #include "ui/textbox.h"
 #include "ui/toolkit.h"
-#include "ui/windows.h"
+#include "ui/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-
-using namespace DataFile;
 
 namespace {
 
@@ -55,11 +52,6 @@ QPushButton* makeButton(QWidget* form, const char* name, const QString& caption,
     button->setDefault(false);
     return button;
 }
-
-// The clue box's first text; left as it is, it is taken for a clue never typed.
-QString cluePrompt() {
-    return QStringLiteral("Type something that will make you remember your password");
-}
 } // namespace
 
 PasswordScreen::PasswordScreen(const QString& name, int designLeft) {
@@ -77,7 +69,7 @@ PasswordScreen::PasswordScreen(const QString& name, int designLeft) {
     Text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 36; }"));
     Text2 =
         makeBox(this, "Text2", QStringLiteral("Clue"), Layout::rect(120, 720, 4335, 375), emptier);
-    Text2->setText(cluePrompt());
+    Text2->setText(Password::CluePrompt);
     Text2->setCursorPosition(0); // the prompt reads from its start
     Command1 =
         makeButton(this, "Command1", QStringLiteral("Enter"), Layout::rect(120, 1320, 4335, 615));
@@ -94,42 +86,26 @@ PasswordScreen::PasswordScreen(const QString& name, int designLeft) {
 }
 
 void PasswordScreen::showImportantNotice() {
-    Toolkit::current().notice(QStringLiteral("If you don't want to password this program, leave "
-                                             "the box blank and click enter."),
-                              QStringLiteral("IMPORTANT"));
+    Ui::ShowNotice(QStringLiteral("If you don't want to password this program, leave the box "
+                                  "blank and click enter."),
+                   QStringLiteral("IMPORTANT"));
 }
 
 void PasswordScreen::Command2_Click() {
-    const QString clue =
-        ProfileRoutines::ReadProfileValue(StateSection, ClueKey, Toolkit::current().dataFile());
-    Toolkit::current().notice(QStringLiteral("The clue you left for yourself was: ") + clue,
-                              QStringLiteral("Clue"));
+    Ui::ShowNotice(Password::clue(Toolkit::current().dataFile()));
 }
 
 bool PasswordScreen::recordPassword(bool markLoaded) {
-    if (Text1->text().isEmpty())
-        Text2->setText(QStringLiteral("No Password"));
-    if (Text2->text() == cluePrompt()) {
-        Toolkit::current().notice(cluePrompt(), QStringLiteral("Reminder"));
-        return false;
-    }
-    QList<ProfileRoutines::ProfileWrite> writes{
-        {StateSection, PasswordKey, Text1->text()},
-        {StateSection, ClueKey, Text2->text()},
-    };
-    if (markLoaded)
-        writes.append({StateSection, LoadedKey, Loaded});
-    // One write for all keys: a password is never stored without its clue.
-    QString reason;
-    if (ProfileRoutines::WriteProfileValues(writes, Toolkit::current().dataFile(), &reason))
-        return true;
-    Toolkit::current().report(QStringLiteral("The password could not be stored: ") + reason);
-    return false;
+    const Password::Recorded r =
+        Password::record(Toolkit::current().dataFile(), Text1->text(), Text2->text(), markLoaded);
+    Text2->setText(r.clue);
+    Ui::ShowNotice(r.notice);
+    return r.stored;
 }
 
 void PasswordScreen::openMainWindow() {
     const QPointer<PasswordScreen> self(this);
-    Windows::show<Form1>();
+    Windows::show(Windows::Window::Main);
     if (self)
         Windows::unload(this);
 }

@@ -9,13 +9,12 @@ class QPushButton;
 
 class PasswordScreen : public QWidget {
     Q_OBJECT
-  public:
+  protected:
     QLineEdit* Text1 = nullptr;      // the password box, shown as "$"
     QLineEdit* Text2 = nullptr;      // the clue box
     QPushButton* Command1 = nullptr; // "Enter"
     QPushButton* Command2 = nullptr; // "I forgot my password"
 
-  protected:
     // designLeft: the window's first left edge, in twips.
     PasswordScreen(const QString& name, int designLeft);
 

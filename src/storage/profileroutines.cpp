@@ -212,6 +212,23 @@ QString ProfileSnapshot::value(const QString& section, const QString& key) const
     return m_ini.value(section, key, MaxValueLength).value_or(QString());
 }
 
+QString ProfileSnapshot::whole(const QString& section, const QString& key) const {
+    return m_ini.value(section, key).value_or(QString());
+}
+
+bool ReadProfileValues(const QList<ProfileKey>& keys, const QString& file, QStringList* values,
+                       QString* reason, bool whole) {
+    QByteArray bytes;
+    const ReadResult r = readBytes(file, &bytes, reason);
+    if (r == ReadResult::Failed)
+        return false;
+    const IniFile ini(bytes);
+    values->clear();
+    for (const ProfileKey& k : keys)
+        values->append(ini.value(k.section, k.key, whole ? -1 : MaxValueLength).value_or(QString()));
+    return true;
+}
+
 QStringList ProfileSnapshot::keysWithValues(const QString& section) const {
     return m_ini.keysWithValues(section);
 }

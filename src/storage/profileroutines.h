@@ -28,6 +28,7 @@ struct ProfileWrite {
     QString section;
     QString key;
     QString value;
+    bool everywhere = false;
 };
 
 struct ProfileKey {
@@ -49,6 +50,7 @@ class ProfileSnapshot {
     QString value(const QString& section, const QString& key) const;
     // The keys of the section that hold a non-empty value.
     QStringList keysWithValues(const QString& section) const;
+    QString whole(const QString& section, const QString& key) const;
 
   private:
     const IniFile& m_ini;
@@ -65,6 +67,9 @@ bool UpdateProfileValues(const ProfilePlan& plan, const QString& file, QString* 
 
 // Reads the keys from one reading of the file; the result has one value per key, in order.
 QStringList ReadProfileValues(const QList<ProfileKey>& keys, const QString& file);
+
+bool ReadProfileValues(const QList<ProfileKey>& keys, const QString& file, QStringList* values,
+                       QString* reason, bool whole = false);
 
 // False when the file is there but can't be read (a missing file reads fine: as empty), with
 // a plain reason.

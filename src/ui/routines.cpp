@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace ProfileRoutines {
+namespace Ui {
 
 void Pause(qint32 seconds) {
     Toolkit& toolkit = Toolkit::current();
@@ -22,4 +22,9 @@ void ShowNotice(const QString& prompt, const QString& title) {
     Toolkit::current().notice(prompt, title);
 }
 
-} // namespace ProfileRoutines
+void ShowNotice(const Core::Notice& notice) {
+    if (!notice.isNull())
+        ShowNotice(notice.text, notice.title);
+}
+
+} // namespace Ui

@@ -48,6 +48,6 @@ void SequenceTimer::tick() {
 
 bool SequenceTimer::pause(QObject* window, int seconds) {
     const QPointer<QObject> alive(window);
-    ProfileRoutines::Pause(seconds);
+    Ui::Pause(seconds);
     return alive && !Toolkit::current().ending();
 }

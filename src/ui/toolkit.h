@@ -32,10 +32,6 @@ class Toolkit {
     // The data file's full path.
     QString dataFile() const;
 
-    // A notice titled "Tallivor II": how the program says that something it was asked to do
-    // did not happen.
-    void report(const QString& text) { notice(text, QStringLiteral("Tallivor II")); }
-
     // The toolkit in use; the program installs QtToolkit, tests a fake.
     static Toolkit& current();
     // Takes no ownership. Passing nullptr restores the Qt toolkit.

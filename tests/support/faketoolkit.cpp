@@ -1,16 +1,51 @@
 #include "support/faketoolkit.h"
 
-#include "ui/windows.h"
+#include "navigation.h"
+#include "ui/fittinglabel.h"
+#include "ui/windowregistry.h"
 
 #include <QApplication>
 #include <QTest>
 
 #include <cmath>
 
+namespace {
+class TextWatch : public QObject {
+  public:
+    TextWatch(QObject* parent, QStringList& painted, QStringList& unfit)
+        : QObject(parent), m_painted(painted), m_unfit(unfit) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto* label = static_cast<FittingLabel*>(watched);
+        if (event->type() != QEvent::Paint || label->text().isEmpty())
+            return false;
+        const auto [font, lines] = label->fit();
+        const QRect visible = label->geometry() & label->window()->rect();
+        QFont larger = font;
+        larger.setPointSizeF(font.pointSizeF() + 0.5);
+        const QString text = label->text();
+        m_painted << text;
+        if (lines != QStringList{text} ||
+            QFontMetrics(font).horizontalAdvance(text) > visible.width() ||
+            QFontMetrics(font).height() > visible.height() ||
+            font.pointSizeF() < label->font().pointSizeF() * 2 / 3 ||
+            (font != label->font() &&
+             QFontMetrics(larger).horizontalAdvance(text) <= visible.width()))
+            m_unfit << text;
+        return false;
+    }
+
+  private:
+    QStringList &m_painted, &m_unfit;
+};
+} // namespace
+
 FakeToolkit::FakeToolkit(const QByteArray& file) {
     if (!file.isEmpty())
         write(file);
     Toolkit::install(this);
+    Navigation::install();
 }
 
 FakeToolkit::~FakeToolkit() {
@@ -53,4 +88,10 @@ void FakeToolkit::endProgram() {
     ++endCalls;
     for (QWidget* w : QApplication::topLevelWidgets())
         w->hide();
+}
+
+void FakeToolkit::watchTexts(QWidget* window) {
+    auto* watch = new TextWatch(window, painted, unfit);
+    for (FittingLabel* label : window->findChildren<FittingLabel*>())
+        label->installEventFilter(watch);
 }

@@ -37,6 +37,12 @@ class FakeToolkit : public Toolkit, public TestFolder {
     bool ended = false;
     int endCalls = 0;
 
+    // Each text that a label of fixed size in window is painted with, from now on: in painted,
+    // and in unfit unless it is drawn whole on one line within the part of the label the window
+    // shows, no smaller than two thirds of the label's font and no smaller than needed.
+    void watchTexts(QWidget* window);
+    QStringList painted, unfit;
+
     void notice(const QString& text, const QString& title) override { answer(title + '|' + text); }
     bool confirm(const QString& text, const QString& title) override {
         return answer('?' + title + '|' + text);

@@ -76,6 +76,7 @@ class FolderEvents {
   public:
     explicit FolderEvents(const QString& folder);
     ~FolderEvents();
+    bool watching() const { return m_watch >= 0; }
     QStringList seen() const;
 
   private:

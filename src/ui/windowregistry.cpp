@@ -1,8 +1,9 @@
-#include "ui/windows.h"
+#include "ui/windowregistry.h"
 
 #include "ui/toolkit.h"
 
 #include <map>
+#include <utility>
 
 namespace Windows {
 namespace {
@@ -21,6 +22,19 @@ bool drop(QWidget* window) {
         }
     }
     return false;
+}
+
+struct Definition {
+    std::type_index type = typeid(void);
+    std::function<QWidget*()> show;
+};
+std::map<Window, Definition>& definitions() {
+    static std::map<Window, Definition> defined;
+    return defined;
+}
+std::map<std::type_index, std::function<void(QWidget*)>>& madeHooks() {
+    static std::map<std::type_index, std::function<void(QWidget*)>> hooks;
+    return hooks;
 }
 
 void endIfNoneLeft() {
@@ -44,6 +58,16 @@ QWidget* find(std::type_index type) {
 
 void add(std::type_index type, QWidget* window) {
     loaded()[type] = window;
+    const auto hook = madeHooks().find(type);
+    if (hook != madeHooks().end())
+        hook->second(window);
+}
+
+void define(Window window, std::type_index type, std::function<QWidget*()> show,
+            std::function<void(QWidget*)> made) {
+    definitions()[window] = {type, std::move(show)};
+    if (made)
+        madeHooks()[type] = std::move(made);
 }
 
 bool ending() {
@@ -56,6 +80,20 @@ void present(QWidget* window) {
     window->activateWindow();
 }
 } // namespace detail
+
+QWidget* show(Window window) {
+    const auto it = definitions().find(window);
+    return it == definitions().end() ? nullptr : it->second.show();
+}
+
+QWidget* find(Window window) {
+    const auto it = definitions().find(window);
+    return it == definitions().end() ? nullptr : detail::find(it->second.type);
+}
+
+void unload(Window window) {
+    unload(find(window));
+}
 
 void unload(QWidget* window) {
     if (!window || !drop(window))
