@@ -37,6 +37,10 @@ bool firstStart(const QString& file, Core::Notice* failed) {
 }
 
 Core::Notice markFirstRun(const QString& file) {
+    // A file that can't be read is no first start's: said as at the start, not as a write.
+    const Core::Notice unreadable = checkReadable(file);
+    if (!unreadable.isNull())
+        return unreadable;
     QString reason;
     const bool written = ProfileRoutines::UpdateProfileValues(
         [](const ProfileSnapshot& now, QString*) {

@@ -132,8 +132,9 @@ class TestCore : public QObject {
         // Another copy set a password since the splash read read1.
         row("no marker over a password", {.before = used(Defaults), .act = [](const QString& f) {
                 return said(Start::markFirstRun(f)); }});
-        row("unreadable at start", {.before = "/", .act = [](const QString& f) {
-                return said(Start::checkReadable(f)); }, .gives = unread + "(it is a folder)"});
+        row("unreadable at start, and at the marker", {.before = "/", .act = [](const QString& f) {
+                return said(Start::checkReadable(f)) + said(Start::markFirstRun(f)); },
+            .gives = (unread + "(it is a folder)").repeated(2)});
         row("unreadable read1", {.before = "/", .act = first, .gives = "no" + unread + "(it is a folder)"});
         row("no password", {.before = ini({"[readone]", "READ2=", "READ1=1"}), .act = asked, .gives = "no"});
         row("first load: defaults and read1", {.before = marker, .act = [](const QString& f) {
