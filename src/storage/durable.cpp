@@ -17,6 +17,33 @@
 
 namespace Durable {
 
+QString extendedPath(const QString& path) {
+    if (path.startsWith(u"\\\\?\\") || path.startsWith(u"\\\\.\\"))
+        return path;
+    QString p = path;
+    p.replace(u'/', u'\\');
+    const bool unc = p.startsWith(u"\\\\");
+    const char16_t letter = p.isEmpty() ? 0 : (p[0].unicode() | 0x20);
+    const bool drive =
+        p.size() >= 3 && letter >= u'a' && letter <= u'z' && p[1] == u':' && p[2] == u'\\';
+    if (!unc && !drive)
+        return p;
+    // The system resolves ".." only in plain paths; below the extended prefix it is a name.
+    // It never climbs above the drive, or the server's share.
+    const qsizetype fixed = unc ? 2 : 0;
+    QStringList parts;
+    for (const QString& part : p.mid(unc ? 2 : 3).split(u'\\', Qt::SkipEmptyParts)) {
+        if (part == u"..") {
+            if (parts.size() > fixed)
+                parts.removeLast();
+        } else if (part != u".") {
+            parts.append(part);
+        }
+    }
+    return (unc ? QStringLiteral("\\\\?\\UNC\\") : QStringLiteral("\\\\?\\") + p.left(3)) +
+           parts.join(u'\\');
+}
+
 #ifdef Q_OS_WIN
 
 namespace {
@@ -34,10 +61,10 @@ QString systemError(DWORD error) {
 
 bool openToRead(QFile& file, QString* reason) {
     // Qt opens without FILE_SHARE_DELETE: while one copy read, another couldn't replace it.
-    const HANDLE handle = CreateFileW(
-        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(file.fileName()).utf16()),
-        GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<const wchar_t*>(extendedPath(file.fileName()).utf16()),
+                    GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (reason)
@@ -68,8 +95,8 @@ bool readersBlockReplacement() {
 bool heldOpen(const QString& path) {
     // Asking for the file to ourselves fails while any other handle is open on it.
     const HANDLE handle =
-        CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
-                    GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(reinterpret_cast<const wchar_t*>(extendedPath(path).utf16()), GENERIC_READ, 0,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_SHARING_VIOLATION;
     CloseHandle(handle);

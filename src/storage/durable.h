@@ -9,6 +9,12 @@ class QFileDevice;
 
 namespace Durable {
 
+// The path in the extended-length form Windows takes past 260 characters, as Qt gives it to
+// the system: \\?\C:\a\b for C:/a/b, \\?\UNC\server\share for //server/share, with native
+// separators and ".", ".." and doubled separators resolved. Already in that form, or relative:
+// unchanged but for native separators. On every platform, so it can be tested anywhere.
+QString extendedPath(const QString& path);
+
 // Opens the file for reading while others may read, write or replace it: another copy of the
 // program may save meanwhile. False with a plain reason.
 bool openToRead(QFile& file, QString* reason);

@@ -1,5 +1,8 @@
 #include "storage/inifile.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
+
 #include <algorithm>
 #include <cstring>
 
@@ -17,6 +20,21 @@ bool isAscii(QByteArrayView b) {
     return std::all_of(b.begin(), b.end(), [](char c) { return static_cast<uchar>(c) < 0x80; });
 }
 
+// Section names match without their outer spaces and tabs, as in the Windows version's reader.
+bool isNameBlank(char16_t c) {
+    return c == ' ' || c == '\t';
+}
+
+QString withoutOuterBlanks(const QString& name) {
+    qsizetype from = 0;
+    qsizetype to = name.size();
+    while (from < to && isNameBlank(name[from].unicode()))
+        ++from;
+    while (to > from && isNameBlank(name[to - 1].unicode()))
+        --to;
+    return name.mid(from, to - from);
+}
+
 char16_t asciiLower(char16_t c) {
     return (c >= 'A' && c <= 'Z') ? char16_t(c + ('a' - 'A')) : c;
 }
@@ -30,6 +48,8 @@ QString withoutLineBreaks(QString s) {
 }
 
 const QByteArray Bom("\xEF\xBB\xBF");
+const QByteArray Utf16LeBom("\xFF\xFE");
+const QByteArray Utf16BeBom("\xFE\xFF");
 
 } // namespace
 
@@ -84,9 +104,15 @@ IniFile::Line IniFile::parseLine(QByteArrayView content) {
         // The name runs to the last ']', so a name may itself hold ']'.
         const qsizetype close = content.lastIndexOf(']');
         if (close > i) {
+            qsizetype from = i + 1;
+            qsizetype to = close;
+            while (from < to && isNameBlank(uchar(content[from])))
+                ++from;
+            while (to > from && isNameBlank(uchar(content[to - 1])))
+                --to;
             line.kind = Kind::Section;
-            line.nameStart = i + 1;
-            line.nameLength = close - i - 1;
+            line.nameStart = from;
+            line.nameLength = to - from;
             return line;
         }
     }
@@ -104,8 +130,24 @@ IniFile::Line IniFile::parseLine(QByteArrayView content) {
 }
 
 IniFile::IniFile(const QByteArray& bytes) : m_data(bytes) {
-    if (m_data.startsWith(Bom))
+    if (bytes.startsWith(Utf16LeBom) || bytes.startsWith(Utf16BeBom)) {
+        const bool le = bytes.startsWith(Utf16LeBom);
+        m_utf16 = le ? Utf16::LittleEndian : Utf16::BigEndian;
+        // Decoded exactly or not at all: a line that can't be given back byte for byte must
+        // not be written over.
+        QStringDecoder decode(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                              QStringDecoder::Flag::Stateless |
+                                  QStringDecoder::Flag::ConvertInitialBom);
+        QStringEncoder encode(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+        m_data = encode(decode(QByteArrayView(bytes).sliced(2)));
+        if (bytes.size() % 2 != 0 || decode.hasError() || encode.hasError()) {
+            m_failure = QStringLiteral("it is not valid UTF-16");
+            m_data.clear();
+            return;
+        }
+    } else if (m_data.startsWith(Bom)) {
         m_bom = Bom.size();
+    }
     const char* data = m_data.constData();
     const qsizetype size = m_data.size();
     m_lines.reserve(size_t(size / 16 + 8)); // about a line per 20 bytes in a data file
@@ -164,15 +206,21 @@ bool IniFile::nameMatches(const Line& line, const QString& name, bool nameIsAsci
     return QString::compare(decoded, name, Qt::CaseInsensitive) == 0;
 }
 
+// Whether the section at this place in m_sections has the name, given without outer blanks.
+bool IniFile::isSection(qsizetype section, const QString& name, bool nameIsAscii) const {
+    return nameMatches(m_lines[size_t(m_sections[size_t(section)])], name, nameIsAscii);
+}
+
 // The section's place in m_sections, or -1. Sections are only ever added at the end, so the
 // first match for a name stays the first match.
 qsizetype IniFile::findSection(const QString& name) const {
     const auto known = m_found.constFind(name);
     if (known != m_found.cend())
         return *known;
-    const bool ascii = isAscii(name);
+    const QString trimmed = withoutOuterBlanks(name);
+    const bool ascii = isAscii(trimmed);
     for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
-        if (nameMatches(m_lines[size_t(m_sections[size_t(i)])], name, ascii)) {
+        if (isSection(i, trimmed, ascii)) {
             m_found.insert(name, i);
             return i;
         }
@@ -232,15 +280,20 @@ std::optional<QString> IniFile::value(const QString& section, const QString& key
 
 QStringList IniFile::keysWithValues(const QString& section) const {
     QStringList keys;
-    const qsizetype found = findSection(storedSection(section));
-    if (found < 0)
-        return keys;
-    const qsizetype end = sectionEnd(found);
-    for (qsizetype i = m_sections[size_t(found)] + 1; i < end; ++i) {
-        const Line& line = m_lines[size_t(i)];
-        if (line.kind == Kind::Key && line.valueStart < content(line).size()) {
-            const QByteArrayView name = content(line).sliced(line.nameStart, line.nameLength);
-            keys.append(isUtf8(line) ? QString::fromUtf8(name) : fromWindows1252(name));
+    const QString name = storedSection(section);
+    const qsizetype first = findSection(name);
+    const QString trimmed = withoutOuterBlanks(name);
+    const bool ascii = isAscii(trimmed);
+    for (qsizetype s = first; s >= 0 && s < qsizetype(m_sections.size()); ++s) {
+        if (s != first && !isSection(s, trimmed, ascii))
+            continue;
+        const qsizetype end = sectionEnd(s);
+        for (qsizetype i = m_sections[size_t(s)] + 1; i < end; ++i) {
+            const Line& line = m_lines[size_t(i)];
+            if (line.kind == Kind::Key && line.valueStart < content(line).size()) {
+                const QByteArrayView key = content(line).sliced(line.nameStart, line.nameLength);
+                keys.append(isUtf8(line) ? QString::fromUtf8(key) : fromWindows1252(key));
+            }
         }
     }
     return keys;
@@ -266,7 +319,22 @@ void IniFile::insertLine(qsizetype at, Line line) {
     }
 }
 
-bool IniFile::setValue(const QString& section, const QString& key, const QString& value) {
+// Puts the key line's text in place of the line, unless the line holds the value already.
+bool IniFile::rewrite(qsizetype at, const QByteArray& text, const QString& value) {
+    Line& line = m_lines[size_t(at)];
+    const QByteArray utf8 = text.sliced(text.indexOf('=') + 1);
+    const bool same =
+        isUtf8(line) ? content(line).sliced(line.valueStart) == utf8 : valueOf(line, -1) == value;
+    if (same)
+        return false;
+    const quint8 eol = line.eol;
+    line = newLine(text);
+    line.eol = eol;
+    return true;
+}
+
+bool IniFile::setValue(const QString& section, const QString& key, const QString& value,
+                       bool everywhere) {
     const QString name = storedSection(section);
     const QString k = storedKey(key);
     const QString v = storedValue(value);
@@ -286,31 +354,44 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
         insertLine(end + 1, newLine(text));
         return true;
     }
-    const qsizetype at = findKey(found, k);
-    if (at >= 0) {
-        Line& line = m_lines[size_t(at)];
-        const bool same = isUtf8(line) ? content(line).sliced(line.valueStart) == v.toUtf8()
-                                       : valueOf(line, -1) == v;
-        if (same)
-            return false;
-        const quint8 eol = line.eol;
-        line = newLine(text);
-        line.eol = eol;
-        return true;
+    bool changed = true;
+    if (const qsizetype at = findKey(found, k); at >= 0) {
+        changed = rewrite(at, text, v);
+    } else {
+        // A new key goes after the section's last non-blank line, before any blank lines that
+        // separate it from the next section.
+        const qsizetype header = m_sections[size_t(found)];
+        qsizetype last = header;
+        for (qsizetype i = sectionEnd(found) - 1; i > header; --i) {
+            const QByteArrayView c = content(m_lines[size_t(i)]);
+            if (!std::all_of(c.begin(), c.end(), [](char ch) { return isBlank(uchar(ch)); })) {
+                last = i;
+                break;
+            }
+        }
+        insertLine(last + 1, newLine(text));
     }
-    // A new key goes after the section's last non-blank line, before any blank lines that
-    // separate it from the next section.
-    const qsizetype header = m_sections[size_t(found)];
-    qsizetype last = header;
-    for (qsizetype i = sectionEnd(found) - 1; i > header; --i) {
-        const QByteArrayView c = content(m_lines[size_t(i)]);
-        if (!std::all_of(c.begin(), c.end(), [](char ch) { return isBlank(uchar(ch)); })) {
-            last = i;
-            break;
+    if (!everywhere)
+        return changed;
+    const QString trimmed = withoutOuterBlanks(name);
+    const bool sectionAscii = isAscii(trimmed);
+    const bool keyAscii = isAscii(k);
+    for (qsizetype s = found; s < qsizetype(m_sections.size()); ++s) {
+        if (s != found && !isSection(s, trimmed, sectionAscii))
+            continue;
+        for (qsizetype i = m_sections[size_t(s)] + 1; i < sectionEnd(s); ++i) {
+            const Line& line = m_lines[size_t(i)];
+            if (line.kind == Kind::Key && nameMatches(line, k, keyAscii))
+                changed = rewrite(i, text, v) || changed;
         }
     }
-    insertLine(last + 1, newLine(text));
-    return true;
+    return changed;
+}
+
+IniFile IniFile::emptyLike() const {
+    IniFile empty;
+    empty.m_utf16 = m_utf16;
+    return empty;
 }
 
 QByteArray IniFile::toBytes() const {
@@ -331,5 +412,10 @@ QByteArray IniFile::toBytes() const {
         std::memcpy(p, endings[line.eol], eol);
         p += eol;
     }
-    return out;
+    if (m_utf16 == Utf16::No)
+        return out;
+    const bool le = m_utf16 == Utf16::LittleEndian;
+    QStringEncoder encode(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
+                          QStringEncoder::Flag::Stateless);
+    return (le ? Utf16LeBom : Utf16BeBom) + QByteArray(encode(QString::fromUtf8(out)));
 }

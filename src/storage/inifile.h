@@ -14,20 +14,32 @@
 class IniFile {
   public:
     IniFile() = default;
+    // Bytes in UTF-8 or Windows-1252, line by line, or UTF-16 after its byte-order mark.
     explicit IniFile(const QByteArray& bytes);
 
-    // The whole value of the key in the first section of that name (names match without regard
-    // to case), cut to maxLength characters when maxLength >= 0; nothing when missing.
+    // Why the bytes can't be taken as a data file (UTF-16 that doesn't decode exactly, which a
+    // write would change); empty when they can.
+    const QString& failure() const { return m_failure; }
+
+    // The whole value of the key in the first section of that name (section names match without
+    // regard to case or outer blanks, keys without regard to case), cut to maxLength characters
+    // when maxLength >= 0; nothing when missing.
     std::optional<QString> value(const QString& section, const QString& key,
                                  qsizetype maxLength = -1) const;
 
-    // The keys of the first section of that name whose values are not empty.
+    // The keys whose values are not empty, in every section of that name.
     QStringList keysWithValues(const QString& section) const;
 
-    // Stores the value, adding the key or the section when missing. False when nothing changed.
-    bool setValue(const QString& section, const QString& key, const QString& value);
+    // Stores the value, adding the key or the section when missing, in the first occurrence of
+    // the key; everywhere, also in each other occurrence in every section of that name. False
+    // when nothing changed.
+    bool setValue(const QString& section, const QString& key, const QString& value,
+                  bool everywhere = false);
 
+    // In the encoding the file came in.
     QByteArray toBytes() const;
+    // An empty file, to be written in UTF-16 as this one is (or in UTF-8).
+    IniFile emptyLike() const;
 
     // What a section, key or value becomes when stored: line breaks can't split a line.
     static QString storedSection(const QString& section);
@@ -58,15 +70,19 @@ class IniFile {
     QByteArrayView content(const Line& line) const;
     bool isUtf8(const Line& line) const;
     bool nameMatches(const Line& line, const QString& name, bool nameIsAscii) const;
+    bool isSection(qsizetype section, const QString& name, bool nameIsAscii) const;
     qsizetype findSection(const QString& name) const;
     qsizetype sectionEnd(qsizetype section) const;
     qsizetype findKey(qsizetype section, const QString& key) const;
     QString valueOf(const Line& line, qsizetype maxLength) const;
+    bool rewrite(qsizetype at, const QByteArray& text, const QString& value);
     Line newLine(const QByteArray& text);
     void insertLine(qsizetype at, Line line);
 
-    QByteArray m_data;
+    QByteArray m_data; // a UTF-16 file's text in UTF-8, so that it is parsed as any other
     qsizetype m_bom = 0;
+    enum class Utf16 : quint8 { No, LittleEndian, BigEndian } m_utf16 = Utf16::No;
+    QString m_failure;
     quint8 m_eol = 2;
     std::vector<Line> m_lines;
     std::vector<qsizetype> m_sections; // the line of each section header, in file order

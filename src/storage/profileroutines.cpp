@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QThread>
 
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -53,9 +54,20 @@ QString targetOf(const QString& file) {
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
+const QString NoMemory = QStringLiteral("there is not enough memory to read it");
+
+QString tooLarge(qint64 size) {
+    return QStringLiteral("it is %1 MB, too large to be a data file")
+        .arg((size + 500'000) / 1'000'000);
+}
+
 enum class ReadResult { Read, Missing, Failed };
 
-ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
+// The file's bytes and what they hold. Whatever the file is, the reader gets a reason, never a
+// crash: a file too large to be a data file isn't even read.
+ReadResult load(const QString& file, QByteArray* bytes, IniFile* ini, QString* why) {
+    *bytes = QByteArray();
+    *ini = IniFile();
     const QFileInfo info(file);
     if (!info.exists())
         return ReadResult::Missing;
@@ -65,15 +77,35 @@ ReadResult readBytes(const QString& file, QByteArray* bytes, QString* why) {
                                     : QStringLiteral("it is not a plain file"));
         return ReadResult::Failed;
     }
+    if (info.size() > MaxFileSize) {
+        setReason(why, tooLarge(info.size()));
+        return ReadResult::Failed;
+    }
     QFile f(file);
     QString reason;
     if (!Durable::openToRead(f, &reason)) {
         setReason(why, plain(reason));
         return ReadResult::Failed;
     }
-    *bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        setReason(why, plain(f.errorString()));
+    try {
+        *bytes = f.readAll();
+        if (f.error() != QFileDevice::NoError) {
+            setReason(why, plain(f.errorString()));
+            return ReadResult::Failed;
+        }
+        // It may have grown since it was looked at.
+        if (bytes->size() > MaxFileSize) {
+            setReason(why, tooLarge(bytes->size()));
+            return ReadResult::Failed;
+        }
+        *ini = IniFile(*bytes);
+    } catch (const std::bad_alloc&) {
+        *bytes = QByteArray();
+        setReason(why, NoMemory);
+        return ReadResult::Failed;
+    }
+    if (!ini->failure().isEmpty()) {
+        setReason(why, ini->failure());
         return ReadResult::Failed;
     }
     return ReadResult::Read;
@@ -149,12 +181,13 @@ bool replaceFile(const QString& path, const QString& file, const QByteArray& byt
 }
 
 // Builds the new content from the current file and replaces the file when apply gives new
-// content. apply gets the file's bytes and whether it exists.
-template <typename Apply> bool update(const QString& file, QString* reason, Apply apply) {
+// content. apply gets the file's bytes, their IniFile to change, and whether the file exists.
+template <typename Apply> bool tryUpdate(const QString& file, QString* reason, Apply apply) {
     const QString path = targetOf(file);
+    IniFile ini;
     const auto read = [&](QByteArray* bytes) {
         QString why;
-        const ReadResult result = readBytes(path, bytes, &why);
+        const ReadResult result = load(path, bytes, &ini, &why);
         // Writing anyway would throw away whatever the file holds.
         if (result == ReadResult::Failed)
             setReason(reason,
@@ -167,7 +200,7 @@ template <typename Apply> bool update(const QString& file, QString* reason, Appl
     ReadResult result = read(&bytes);
     if (result == ReadResult::Failed)
         return false;
-    if (!apply(bytes, result == ReadResult::Read))
+    if (!apply(bytes, ini, result == ReadResult::Read))
         return true;
 
     // The lock keeps a second copy of the program from writing between our read and our
@@ -180,7 +213,7 @@ template <typename Apply> bool update(const QString& file, QString* reason, Appl
     result = read(&bytes);
     if (result == ReadResult::Failed)
         return false;
-    const std::optional<QByteArray> changed = apply(bytes, result == ReadResult::Read);
+    const std::optional<QByteArray> changed = apply(bytes, ini, result == ReadResult::Read);
     if (!changed)
         return true;
     // Replacing would get round a file made read-only on purpose.
@@ -189,6 +222,18 @@ template <typename Apply> bool update(const QString& file, QString* reason, Appl
         return false;
     }
     return replaceFile(path, file, *changed, result == ReadResult::Read, reason);
+}
+
+// A change too large for the memory there is fails as any other save.
+template <typename Apply> bool update(const QString& file, QString* reason, Apply apply) {
+    try {
+        return tryUpdate(file, reason, apply);
+    } catch (const std::bad_alloc&) {
+        setReason(reason, QStringLiteral("the file %1 couldn't be saved (there is not enough "
+                                         "memory)")
+                              .arg(native(file)));
+        return false;
+    }
 }
 
 // The planned writes, or nothing with *refusal set.
@@ -216,19 +261,6 @@ QString ProfileSnapshot::whole(const QString& section, const QString& key) const
     return m_ini.value(section, key).value_or(QString());
 }
 
-bool ReadProfileValues(const QList<ProfileKey>& keys, const QString& file, QStringList* values,
-                       QString* reason, bool whole) {
-    QByteArray bytes;
-    const ReadResult r = readBytes(file, &bytes, reason);
-    if (r == ReadResult::Failed)
-        return false;
-    const IniFile ini(bytes);
-    values->clear();
-    for (const ProfileKey& k : keys)
-        values->append(ini.value(k.section, k.key, whole ? -1 : MaxValueLength).value_or(QString()));
-    return true;
-}
-
 QStringList ProfileSnapshot::keysWithValues(const QString& section) const {
     return m_ini.keysWithValues(section);
 }
@@ -249,14 +281,13 @@ bool WriteProfileValues(const QList<ProfileWrite>& writes, const QString& file, 
 
 bool UpdateProfileValues(const ProfilePlan& plan, const QString& file, QString* reason) {
     QString refusal;
-    const bool ok = update(file, reason, [&](const QByteArray& original, bool) {
-        IniFile ini(original);
+    const bool ok = update(file, reason, [&](const QByteArray& original, IniFile& ini, bool) {
         const std::optional<QList<ProfileWrite>> writes = planned(plan, ini, &refusal);
         if (!writes)
             return std::optional<QByteArray>();
         bool changed = false;
         for (const ProfileWrite& w : *writes)
-            changed = ini.setValue(w.section, w.key, w.value) || changed;
+            changed = ini.setValue(w.section, w.key, w.value, w.everywhere) || changed;
         // A key written and then set back leaves the file as it was.
         QByteArray bytes = changed ? ini.toBytes() : original;
         return bytes == original ? std::optional<QByteArray>() : bytes;
@@ -267,35 +298,52 @@ bool UpdateProfileValues(const ProfilePlan& plan, const QString& file, QString* 
 }
 
 QStringList ReadProfileValues(const QList<ProfileKey>& keys, const QString& file) {
-    QByteArray bytes;
-    if (readBytes(file, &bytes, nullptr) != ReadResult::Read)
-        return QStringList(keys.size(), QString());
-    const IniFile ini(bytes);
     QStringList values;
-    values.reserve(keys.size());
-    for (const ProfileKey& k : keys)
-        values.append(ini.value(k.section, k.key, MaxValueLength).value_or(QString()));
+    ReadProfileValues(keys, file, &values, nullptr);
     return values;
+}
+
+bool ReadProfileValues(const QList<ProfileKey>& keys, const QString& file, QStringList* values,
+                       QString* reason, bool whole) {
+    QByteArray bytes;
+    IniFile ini;
+    const ReadResult result = load(file, &bytes, &ini, reason);
+    QStringList read(keys.size(), QString());
+    bool ok = result != ReadResult::Failed;
+    try {
+        for (qsizetype i = 0; i < keys.size() && result == ReadResult::Read; ++i) {
+            read[i] = ini.value(keys[i].section, keys[i].key, whole ? -1 : MaxValueLength)
+                          .value_or(QString());
+        }
+    } catch (const std::bad_alloc&) {
+        read = QStringList(keys.size(), QString());
+        setReason(reason, NoMemory);
+        ok = false;
+    }
+    if (values)
+        *values = read;
+    return ok;
 }
 
 bool ProfileReadable(const QString& file, QString* reason) {
     QByteArray bytes;
-    return readBytes(file, &bytes, reason) != ReadResult::Failed;
+    IniFile ini;
+    return load(file, &bytes, &ini, reason) != ReadResult::Failed;
 }
 
 bool ReplaceProfileFile(const ProfilePlan& plan, const QString& file, QString* reason) {
     QString refusal;
-    const bool ok = update(file, reason, [&](const QByteArray& original, bool exists) {
-        const std::optional<QList<ProfileWrite>> writes =
-            planned(plan, IniFile(original), &refusal);
-        if (!writes)
-            return std::optional<QByteArray>();
-        IniFile fresh;
-        for (const ProfileWrite& w : *writes)
-            fresh.setValue(w.section, w.key, w.value);
-        const QByteArray bytes = fresh.toBytes();
-        return bytes == original && exists ? std::optional<QByteArray>() : bytes;
-    });
+    const bool ok =
+        update(file, reason, [&](const QByteArray& original, const IniFile& ini, bool exists) {
+            const std::optional<QList<ProfileWrite>> writes = planned(plan, ini, &refusal);
+            if (!writes)
+                return std::optional<QByteArray>();
+            IniFile fresh = ini.emptyLike();
+            for (const ProfileWrite& w : *writes)
+                fresh.setValue(w.section, w.key, w.value, w.everywhere);
+            const QByteArray bytes = fresh.toBytes();
+            return bytes == original && exists ? std::optional<QByteArray>() : bytes;
+        });
     if (!refusal.isEmpty())
         setReason(reason, refusal);
     return ok && refusal.isEmpty();

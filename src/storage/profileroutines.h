@@ -15,6 +15,9 @@ namespace ProfileRoutines {
 // The longest value a read gives back; longer stored values are cut to this.
 inline constexpr int MaxValueLength = 749;
 
+// A larger file is no data file, and reading it whole could take all the memory there is.
+inline constexpr qint64 MaxFileSize = qint64(64) << 20;
+
 // Writes one key; creates the file, section and key as needed. The key is stored upper-cased.
 // True when the value is in the file afterwards.
 bool WriteProfileValue(const QString& section, const QString& key, const QString& value,
@@ -28,6 +31,8 @@ struct ProfileWrite {
     QString section;
     QString key;
     QString value;
+    // Also into every other occurrence of the key, in the first section of that name and in
+    // every other one: the value a later reader of any of them finds.
     bool everywhere = false;
 };
 
@@ -48,9 +53,10 @@ class ProfileSnapshot {
     explicit ProfileSnapshot(const IniFile& ini) : m_ini(ini) {}
     // As ReadProfileValue would give it now.
     QString value(const QString& section, const QString& key) const;
-    // The keys of the section that hold a non-empty value.
-    QStringList keysWithValues(const QString& section) const;
+    // The same, not cut to MaxValueLength.
     QString whole(const QString& section, const QString& key) const;
+    // The keys that hold a non-empty value, in every section of that name.
+    QStringList keysWithValues(const QString& section) const;
 
   private:
     const IniFile& m_ini;
@@ -66,13 +72,18 @@ using ProfilePlan =
 bool UpdateProfileValues(const ProfilePlan& plan, const QString& file, QString* reason = nullptr);
 
 // Reads the keys from one reading of the file; the result has one value per key, in order.
+// A file that can't be read reads as empty values.
 QStringList ReadProfileValues(const QList<ProfileKey>& keys, const QString& file);
 
+// The same, true with one value per key in *values (cut to MaxValueLength unless whole) when the
+// file was read or is missing (empty values). False when it is there but can't be read, with a
+// plain reason, as ProfileReadable gives it; *values then holds empty values. values and reason
+// may be null.
 bool ReadProfileValues(const QList<ProfileKey>& keys, const QString& file, QStringList* values,
                        QString* reason, bool whole = false);
 
 // False when the file is there but can't be read (a missing file reads fine: as empty), with
-// a plain reason.
+// a plain reason: also when it is larger than MaxFileSize, or UTF-16 that doesn't decode.
 bool ProfileReadable(const QString& file, QString* reason);
 
 // Replaces the whole file atomically with a new one that holds only the planned writes.

@@ -1,6 +1,8 @@
 // The data file down to its bytes: random round trips, files of the earlier Windows version,
 // garbage, failed writes and syncs, the naming rules, and other processes writing and dying while
 // this one reads.
+#include "storage/durable.h"
+#include "storage/inifile.h"
 #include "storage/profileroutines.h"
 #include "storage/setnames.h"
 #include "support/testfolder.h"
@@ -37,6 +39,7 @@ QString randomText(QRandomGenerator& rng, std::u32string_view alphabet, qsizetyp
 
 // A write that fails or can't be made sure of.
 struct Failed {
+    QByteArray content = "[readone]\r\nREAD2=pw\r\n";
     int fileMode = 0666; // 0: the data file is a folder
     int folderMode = 0777;
     int limit = 0; // room for the lock, not for the new file
@@ -107,7 +110,8 @@ class TestProfileRoutines : public QObject {
             history += batch;
         }
         // Each name reads its last write, line breaks as blanks, cut to the limit without
-        // splitting a pair; names match without regard to case.
+        // splitting a pair; names match without regard to case, sections without outer blanks
+        // (no tabs in them, and line breaks made blanks by flat()).
         const auto flat = [](QString s) { return s.replace(u'\r', u' ').replace(u'\n', u' '); };
         std::map<QString, QString> last;
         QList<ProfileKey> keys;
@@ -116,8 +120,8 @@ class TestProfileRoutines : public QObject {
             const bool cutsPair =
                 w->value.size() > MaxValueLength && w->value[MaxValueLength - 1].isHighSurrogate();
             keys.append({w->section, w->key});
-            values.append(last.try_emplace(flat(w->section + u'\x1f' + w->key).toCaseFolded(),
-                                           flat(w->value.left(MaxValueLength - cutsPair)))
+            const QString name = (flat(w->section).trimmed() + u'\n' + w->key).toCaseFolded();
+            values.append(last.try_emplace(name, flat(w->value.left(MaxValueLength - cutsPair)))
                               .first->second);
         }
         QCOMPARE(ReadProfileValues(keys, folder.dataFile()), values);
@@ -134,18 +138,20 @@ class TestProfileRoutines : public QObject {
             {{"readone", "read2", ""}, {"a\r\nb", "k\n", "1"}, {"readone", "read1", "1"}},
             folder.dataFile()));
         QCOMPARE(folder.bytes(), QByteArray("[readone]\r\nREAD2=\r\nREAD1=1\r\n[a  b]\r\nK=1\r\n"));
-        // The lock is held until the new file is in place.
-        const QStringList seen = events.seen(); // nothing where files can't be watched
-        QVERIFY(seen.isEmpty() ||
-                seen.lastIndexOf("tallivor.tvr made") < seen.lastIndexOf("tallivor.tvr.lock gone"));
         // It holds passwords; and no lock or temporary file is left beside it.
         QCOMPARE(QFile::permissions(folder.dataFile()), OwnerOnly);
         QCOMPARE(entries(folder.path()), QStringList{"tallivor.tvr"});
+        // The lock is held until the new file is in place.
+        if (!events.watching())
+            QSKIP("the folder's events can't be watched here");
+        const QStringList seen = events.seen();
+        QVERIFY(seen.lastIndexOf("tallivor.tvr made") < seen.lastIndexOf("tallivor.tvr.lock gone"));
     }
 
     void existingFiles_data() {
-        // the file, section, key, what it reads, the value then written, and the file afterwards:
-        // the original with "from" replaced by "to".
+        // the file, section, key, its whole value, the value then written, and the file
+        // afterwards: the original with every "from" replaced by "to"; for a write everywhere,
+        // then the keys with values in every section of that name.
         QTest::addColumn<QByteArrayList>("r");
         const auto row = [](const char* name, auto... r) {
             QTest::newRow(name) << QByteArrayList{r...};
@@ -164,20 +170,25 @@ class TestProfileRoutines : public QObject {
             "=second\r\nNUM1=n\r\n");
         row("Windows-1252", Cp1252, "readone", "read3", "café € “quoted”", "café € “quoted”",
             "READ3=", "READ3=");
-        row("own line end", Mixed, "Set 1", "name1", "lf", "L", "=lf\r\n", "=L\r\n");
-        row("first line end", Mixed, "Set 2", "num1", "", "1", "=x", "=x\nNUM1=1\n");
+        // Into the first section and the two others of that name, each line keeping its own end.
+        // UTF-16 as Notepad saves it, the text starting with the byte-order mark
+        QStringEncoder le(QStringEncoder::Utf16LE), be(QStringEncoder::Utf16BE);
+        // Into the first section and the two others of that name, each line keeping its own end.
+        row("everywhere, UTF-16BE", be(u"\ufeff[ W ]\nA=a\r\nA=a\n[O]\nA=b\n[w\t]\nA=a"), " w", "a",
+            "a", "😀", be(u"=a"), be(u"=😀"), "A A A");
+        // a new line ends as the first line does
+        row("UTF-16", le(u"\ufeff[S]\nx"), "s", "b", "", "1", le(u"x"), le(u"x\nB=1\n"));
         // a key before any section belongs to none
         row("keys first", "NAME1=none\r\n[Set 1]\r\nNUM1=1\r\n", "Set 1", "name1", "", "n",
             "=1\r\n", "=1\r\nNAME1=n\r\n");
         row("NUL bytes", QByteArray("[Set 1]\0\r\nNAME1=a\0b\r\n\0\0\0", 24), "Set 1", "name1",
             QByteArray("a\0b", 3), "n", QByteArray("a\0b", 3), "n");
-        // However long the line, a read gives back 749 characters; a Windows-1252 line is
-        // rewritten in UTF-8.
+        // However long the line, a read gives back 749 characters unless asked for the whole;
+        // a Windows-1252 line is rewritten in UTF-8.
         const QByteArray utf8 = QByteArray("é").repeated(1 << 19), cp1252(1 << 20, '\xff');
-        row("long", "[Set 1]\r\nNAME1=" + utf8, "Set 1", "name1", QString(749, u'é').toUtf8(), "v",
-            utf8, "v");
+        row("long", "[Set 1]\r\nNAME1=" + utf8, "Set 1", "name1", utf8, "v", utf8, "v");
         row("long Windows-1252", "[Set 1]\nNAME1=" + cp1252, "Set 1", "name1",
-            QString(749, u'ÿ').toUtf8(), "ü", cp1252, "ü");
+            QString(1 << 20, u'ÿ').toUtf8(), "ü", cp1252, "ü");
         // A last line ended by a lone CR: the CR ends the line, and stays its end.
         row("lone CR read", "[Set 1]\r\nNAME1=b\r", "Set 1", "name1", "b", "v", "=b\r", "=v\r");
         row("lone CR kept", "[Set 1]\r\nNAME1=b\r", "Set 1", "name2", "", "v", "=b\r",
@@ -188,8 +199,14 @@ class TestProfileRoutines : public QObject {
         TestFolder folder;
         folder.write(r[0]);
         const QFile::Permissions mode = QFile::permissions(folder.dataFile());
-        QCOMPARE(ReadProfileValue(r[1], r[2], folder.dataFile()), QString(r[3]));
-        QVERIFY(WriteProfileValue(r[1], r[2], r[4], folder.dataFile()));
+        // Cut, and whole as a read asked for it and the snapshot a write is planned from give it.
+        QStringList read{ReadProfileValue(r[1], r[2], folder.dataFile())}, whole;
+        QVERIFY(ReadProfileValues({{r[1], r[2]}}, folder.dataFile(), &whole, nullptr, true));
+        QCOMPARE(read + whole << ProfileSnapshot(IniFile(r[0])).whole(r[1], r[2]),
+                 QStringList({QString(r[3]).left(MaxValueLength), r[3], r[3]}));
+        if (r.size() > 7) // after a write everywhere, what is left in the section wherever it is
+            QCOMPARE(ProfileSnapshot(IniFile(r[0])).keysWithValues(r[1]).join(u' '), QString(r[7]));
+        QVERIFY(WriteProfileValues({{r[1], r[2], r[4], r.size() > 7}}, folder.dataFile()));
         QCOMPARE(folder.bytes(), QByteArray(r[0]).replace(r[5], r[6]));
         QCOMPARE(QFile::permissions(folder.dataFile()), mode); // an existing file keeps its mode
     }
@@ -199,10 +216,10 @@ class TestProfileRoutines : public QObject {
     // change set back, is no write and succeeds.
     void failedWrites_data() {
         QTest::addColumn<Failed>("f");
-        const QString inUse = "the data file %2 is in use by another program",
-                      notSaved = "the file %2 couldn't be saved ";
         const auto row = [](const char* name, const Failed& f) { QTest::newRow(name) << f; };
         // clang-format off
+        const QString inUse = "the data file %2 is in use by another program",
+                      notSaved = "the file %2 couldn't be saved ", unread = "the file %2 can't be read ";
         row("folder", {.folderMode = 0555, .need = Need::Modes,
             .reason = "the folder %1 can't be written to"});
         row("read-only", {.fileMode = 0444, .reason = "the file %2 is read-only"});
@@ -215,9 +232,14 @@ class TestProfileRoutines : public QObject {
         // Linked to another folder's file, which a copy of the program there is writing.
         row("in use through a link", {.held = Failed::LockThroughLink, .need = Need::Links,
             .reason = inUse});
-        row("directory", {.fileMode = 0, .reason = "the file %2 can't be read (it is a folder)"});
+        row("directory", {.fileMode = 0, .reason = unread + "(it is a folder)"});
         row("opened exclusively", {.held = Failed::Exclusive, .need = Need::ExclusiveOpen,
-            .reason = "the file %2 can't be read (it is in use by another program)"});
+            .reason = unread + "(it is in use by another program)"});
+        // Neither written over nor read in part.
+        row("odd UTF-16", {.content = "\xff\xfe[", .reason = unread + "(it is not valid UTF-16)"});
+        row("surrogate", {.content = "\xff\xfe\x01\xd8", .reason = unread + "(it is not valid UTF-16)"});
+        row("too large", {.content = QByteArray(MaxFileSize + 1, '\n'),
+            .reason = unread + "(it is 67 MB, too large to be a data file)"});
         // Held open by a reader, which on Windows keeps it from being replaced.
         row("open in a reader", {.held = Failed::Reader, .need = Need::BlockingReaders,
             .reason = notSaved + "(it is in use by another program)"});
@@ -234,7 +256,7 @@ class TestProfileRoutines : public QObject {
             QSKIP(why);
         TestFolder folder, linked;
         const QString file = folder.dataFile();
-        f.fileMode ? folder.write("[readone]\r\nREAD2=pw\r\n") : void(QDir().mkdir(file));
+        f.fileMode ? folder.write(f.content) : void(QDir().mkdir(file));
         const QString written = f.held == Failed::LockThroughLink ? linked.dataFile() : file;
         if (written != file)
             QVERIFY(QFile::link(file, written) && setMode(linked.path(), 0777));
@@ -250,7 +272,8 @@ class TestProfileRoutines : public QObject {
         QFile reader(file);
         QVERIFY(f.held != Failed::Reader || reader.open(QIODevice::ReadOnly));
         bool keptOk, ok;
-        QString why;
+        QString why, readWhy, readableWhy;
+        const bool read = ReadProfileValues({{"readone", "read2"}}, written, nullptr, &readWhy);
         {
             const Conditions conditions(f.limit, true, 100);
             failingSync = f.held >= Failed::SyncFile ? f.held : Failed::None;
@@ -261,12 +284,29 @@ class TestProfileRoutines : public QObject {
         }
         exclusive.reset();
         reader.close();
-        QVERIFY(!ok && keptOk == !f.reason.contains("can't be read"));
+        // Every read says why it can't, in the words a write uses.
+        QVERIFY(!ok && keptOk == read && ProfileReadable(written, &readableWhy) == read &&
+                readableWhy == readWhy && f.reason.contains(read ? "" : "(" + readWhy + ")"));
         QCOMPARE(
             why,
             f.reason.replace("%1", QDir::toNativeSeparators(folder.path())).replace("%2", written));
         QCOMPARE(entries(folder.path()), before);
         QCOMPARE(folder.bytes() == bytes, f.held != Failed::SyncFolder);
+    }
+
+    // Paths past 260 characters reach CreateFileW in their extended form.
+    void extendedPath_data() {
+        QTest::addColumn<QStringList>("p"); // the path, and its extended form
+        // clang-format off
+        QTest::newRow("drive") << QStringList{R"(c:/a\\b//./c\..\d\)", R"(\\?\c:\a\b\d)"};
+        QTest::newRow("UNC") << QStringList{R"(//srv/share/x/../../y)", R"(\\?\UNC\srv\share\y)"};
+        QTest::newRow("prefixed") << QStringList{R"(\\?\C:\a/../b)", R"(\\?\C:\a/../b)"};
+        QTest::newRow("relative") << QStringList{R"(a/../b)", R"(a\..\b)"};
+        // clang-format on
+    }
+    void extendedPath() {
+        QFETCH(QStringList, p);
+        QCOMPARE(Durable::extendedPath(p[0]), p[1]);
     }
 
     // The names a set may take (slot 1, the others named as below), and those it may keep while

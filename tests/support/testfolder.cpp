@@ -113,7 +113,8 @@ std::shared_ptr<void> holdExclusively(const QString&) {
 }
 
 FolderEvents::FolderEvents(const QString& folder) : m_watch(inotify_init1(IN_NONBLOCK)) {
-    inotify_add_watch(m_watch, QFile::encodeName(folder), IN_MOVED_TO | IN_CREATE | IN_DELETE);
+    if (inotify_add_watch(m_watch, folder.toLocal8Bit(), IN_MOVED_TO | IN_CREATE | IN_DELETE) < 0)
+        close(std::exchange(m_watch, -1));
 }
 
 FolderEvents::~FolderEvents() {

@@ -71,13 +71,14 @@ class Conditions {
 std::shared_ptr<void> holdExclusively(const QString& path);
 
 // What befalls the files of a folder while it lives, in order: "name made" for a file made or
-// moved there, "name gone" for one deleted. Nothing where that can't be watched.
+// moved there, "name gone" for one deleted. Nothing where that can't be watched, which
+// watching() tells.
 class FolderEvents {
   public:
     explicit FolderEvents(const QString& folder);
     ~FolderEvents();
-    bool watching() const { return m_watch >= 0; }
     QStringList seen() const;
+    bool watching() const { return m_watch >= 0; }
 
   private:
     int m_watch = -1;
