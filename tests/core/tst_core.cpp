@@ -48,6 +48,11 @@ QStringList section(const QString& name, const QString& name1, const QString& nu
            QStringList{"NUM1=" + num1} + empties("NUM", 2) + QStringList{"NAME=" + name};
 }
 const QString Long(800, u'x');
+// The same lines as Windows editors save "Unicode" text.
+QByteArray utf16(const QByteArray& utf8) {
+    QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    return encoder(QString::fromUtf8(utf8));
+}
 
 using Act = std::function<QString(const QString& file)>;
 struct Rule {
@@ -64,6 +69,11 @@ Q_DECLARE_METATYPE(Rule)
 class TestCore : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase() {
+        if (QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            qputenv("TMPDIR", "/dev/shm"); // the huge file costs nothing there
+    }
+
     void rules_data() {
         QTest::addColumn<Rule>("r");
         const auto row = [](const char* name, const Rule& r) { QTest::newRow(name) << r; };
@@ -137,6 +147,10 @@ class TestCore : public QObject {
             .gives = (unread + "(it is a folder)").repeated(2)});
         row("unreadable read1", {.before = "/", .act = first, .gives = "no" + unread + "(it is a folder)"});
         row("no password", {.before = ini({"[readone]", "READ2=", "READ1=1"}), .act = asked, .gives = "no"});
+        // Far larger than 5,000 sets: no data file, and nothing is written over it.
+        row("a huge file", {.before = QByteArray(68'000'000, ';'), .act = [](const QString& f) {
+                return said(Start::checkReadable(f)) + said(Start::markFirstRun(f)); },
+            .gives = (unread + "(it is 68 MB, too large to be a data file)").repeated(2)});
         row("first load: defaults and read1", {.before = marker, .act = [](const QString& f) {
                 return said(Start::mainWindowLoaded(f)); },
             .after = ini({"[readone]", "READ2=2", "READ1=1", "[Ruduze Vad Ovo]", "NAME1=Set 1",
@@ -208,6 +222,12 @@ class TestCore : public QObject {
             .act = save(3, "Bank", boxes(Long.left(749), Long.left(748))), .gives = "yes Bank",
             .after = used({"Set 1", "Set 2", "Bank", "Set 4", "Music"}, QStringList{"[Work]", "NAME1=" + Long, "NUM1=" + Long} +
                           section("Bank", Long, Long.left(748)))});
+        // A file saved as UTF-16 is read, and stays UTF-16.
+        row("UTF-16", {.before = utf16(used(Named, Work)), .act = [=](const QString& f) {
+                QString out = asked(f) + load(3)(f);
+                return out + save(3, "Wörk", boxes("Ω", "1"))(f); },
+            .gives = "yesWork|Photo Editor|PE-1234yes Wörk",
+            .after = utf16(used({"Set 1", "Set 2", "Wörk", "Set 4", "Music"}, Work + section("Wörk", "Ω", "1")))});
         // Clear Current Set: every copy of the set's section and keys, wherever it is.
         row("cleared", {.before = used(Named, Work), .act = clear(3), .after = used(Defaults.mid(0, 3) + Named.mid(3), cleared)});
         row("cleared, the name stored with blanks", {.before = QByteArray(used(Named, Work)).replace("NAME3=", "NAME3 = "),

@@ -86,6 +86,9 @@ class TestStartup : public QObject {
             .window = "Form2", .after = Marker});
         row("no password", {.before = ini({"[readone]", "READ2=", "READ1=1"}), .window = "Form1"});
         row("a password", {.before = password, .window = "Form2 check"});
+        row("the password, other case", {.before = password, .password = "PW", .window = "Form1"});
+        row("a wrong password", {.before = password, .password = "pw ",
+            .boxes = {"Sorry|Sorry, wrong password"}, .window = "none"});
         row("closed after the marker", {.closeAt = 6, .window = "none", .after = Marker});
         row("closed at the notice",
             {.closeAt = 7, .boxes = {Important}, .window = "none", .after = Marker});
