@@ -78,9 +78,6 @@ class TestClearing : public QObject {
             .after = sets("WorkFresh", NamesCleared, QStringList{"[WorkFresh]",
                 "NAME1=Photo Editor"} + empties("NAME", 2) + empties("NUM") << "NAME="),
             .replaced = 4, .failure = set + "it was saved again during the clear, and keeps its name"});
-        const QByteArray shared = sets("music", {"[music]", "NAME1=Song"});
-        row("named like another set in the file", {.before = shared, .after = shared,
-            .failure = set + "the set's name, \"music\", belongs to another set"});
         // Another set chosen and cleared meanwhile is not cleared: the user is told.
         row("another clear", {.action = "pause: curset", .after = fresh, .replaced = 3});
         // The clear runs to its end; then the program ends.

@@ -4,7 +4,6 @@
 #include "storage/durable.h"
 #include "storage/inifile.h"
 #include "storage/profileroutines.h"
-#include "storage/setnames.h"
 #include "support/testfolder.h"
 
 #include <QtTest>
@@ -307,34 +306,6 @@ class TestProfileRoutines : public QObject {
     void extendedPath() {
         QFETCH(QStringList, p);
         QCOMPARE(Durable::extendedPath(p[0]), p[1]);
-    }
-
-    // The names a set may take (slot 1, the others named as below), and those it may keep while
-    // it is cleared.
-    void namingRules_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("clearing");
-        QTest::addColumn<SetNames::Verdict>("verdict");
-        using V = SetNames::Verdict;
-        // clang-format off
-        QTest::newRow("its own name, other case") << "WORK" << false << V::Ok;
-        QTest::newRow("a default inside") << "Set 44" << false << V::Ok;
-        QTest::newRow("blanks only") << " \t " << false << V::Blank;
-        QTest::newRow("another slot's default, other case, outer blanks") << " set 2\t" << false << V::Default;
-        QTest::newRow("a default, being cleared") << "Set 1" << true << V::Ok;
-        QTest::newRow("the start-up state's section") << "READONE" << false << V::Reserved;
-        QTest::newRow("the names' section, being cleared") << " ruduze vad ovo" << true << V::Reserved;
-        QTest::newRow("another slot's name, outer blanks") << "  my bank  " << false << V::AnotherSet;
-        QTest::newRow("another slot's name stored with blanks") << "music" << true << V::AnotherSet;
-        // clang-format on
-    }
-    void namingRules() {
-        QFETCH(QString, name);
-        QFETCH(bool, clearing);
-        QFETCH(SetNames::Verdict, verdict);
-        const QStringList stored{"Work", "Set 2", "My Bank", "Set 4", " Music "};
-        using D = SetNames::Defaults;
-        QCOMPARE(SetNames::judge(name, 1, stored, clearing ? D::Allowed : D::Refused), verdict);
     }
 
     // Two other copies of the program save rounds of their keys and are killed now and then,
