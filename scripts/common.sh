@@ -18,6 +18,9 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
 # What the tests use beyond the build: checking and starting a desktop entry.
 TEST_PACKAGES=(desktop-file-utils libglib2.0-bin)
+# The real-window run reads the program through the accessibility bus too (X_PACKAGES, from
+# scripts/xsession.sh, for the rest).
+BUS_PACKAGES=(at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0)
 # cmake --install and cpack: patchelf points the bundled libraries' run paths at the folder.
 PORTABLE_PACKAGES=(patchelf)
 

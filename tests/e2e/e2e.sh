@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real-window run (tests/e2e/e2e.py) of the Linux build in a private X server with a window
 # manager, on a private accessibility bus. Screenshots and the program's output go to
-# build/e2e-shots/. (scripts/windows.sh check runs it on the Windows build under Wine.)
+# build/e2e-shots/. ./test.sh runs it through CTest (the test e2e, label gui); scripts/windows.sh
+# check runs it on the Windows build under Wine.
 #
 #   tests/e2e/e2e.sh            # build/release/src/Tallivor2, built if missing
 #   TALLIVOR2=/path/to/Tallivor2 tests/e2e/e2e.sh
@@ -10,7 +11,7 @@ cd "$(dirname "$0")/../.."
 source scripts/common.sh
 source scripts/xsession.sh
 
-ensure_packages "${X_PACKAGES[@]}" at-spi2-core dbus-daemon python3-gi gir1.2-atspi-2.0
+ensure_packages "${X_PACKAGES[@]}" "${BUS_PACKAGES[@]}"
 FOLDER=$(mktemp -d) # the program's folder, as on a USB stick
 trap 'x_stop; rm -rf "$FOLDER"' EXIT
 SHOTS=$PWD/build/e2e-shots
