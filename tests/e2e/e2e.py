@@ -278,27 +278,31 @@ def tab_order(title, first, names):
         box = bus_window(ROLES[name], name, title)
         until(f"the focus in '{name}'", lambda: box.clear_cache() or
               box.get_state_set().contains(Atspi.StateType.FOCUSED))
-# The WARNING answered with OK, a progress window comes and goes; on the bus its label read
-# each step in turn. The label is read every moment rather than heard through events: a listener
-# registered just before may not have reached the program when the first step shows.
+# The WARNING answered with OK, a progress window comes and goes; on the bus its label announced
+# each step in turn. Heard through events, which a listener registered just before may miss at
+# first, and read every moment, which a loaded machine may miss in between: both together.
 def steps_heard(title, steps):
+    read = []
+    if BUS:
+        listener = Atspi.EventListener.new(lambda e: isinstance(e.any_data, str) and read.append(
+            e.any_data))
+        listener.register("object:property-change:accessible-name")
     key("Return", to="WARNING")
-    read, seen = [], []
+    if BUS:
+        label = until("the progress label", lambda: next(
+            c for c in descendants(bus_window("frame", title)) if c.get_role_name() == "label"))
 
-    def gone():
-        if title in windows():
-            if BUS:
-                label = next(c for c in descendants(bus_window("frame", title))
-                             if c.get_role_name() == "label")
-                label.clear_cache()
-                read[-1:] == [label.get_name()] or read.append(label.get_name())
-            if not seen and (not BUS or read[-1:] == steps[-1:]):  # one shot, at the last step
-                seen.append(subprocess.run(["import", "-window", windows()[title], os.path.join(
-                    SHOTS, f"{title.strip('.')}.png")]))
-        return seen and title not in windows()
-    until(f"'{title}' come and gone", gone, 10)
-    check(not BUS or [r for r in read if r in steps] == steps,
-          f"'{title}' read {read}, expected {steps}")
+        def last_step():
+            label.clear_cache()
+            read.append(label.get_name())
+            return read[-1] == steps[-1]
+        until(f"'{title}' at its last step", last_step, 10)
+        listener.deregister("object:property-change:accessible-name")
+        got = [r for n, r in enumerate(read) if r in steps and r not in read[:n]]
+        check(got == steps, f"'{title}' read {read}, expected {steps}")
+    subprocess.run(["import", "-window", until(title, lambda: windows()[title]),
+                    os.path.join(SHOTS, f"{title.strip('.')}.png")])
+    until(f"end of '{title}'", lambda: title not in windows(), 10)
     expect_windows(MAIN)
 
 
