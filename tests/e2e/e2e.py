@@ -3,12 +3,12 @@
 # a first start over an unfinished file, a set saved under a pasted name of non-ASCII letters with
 # outer blanks and read back, both clearing commands, a password changed but not entered, a wrong
 # and a right password, Exit with the change-password screen open, the frame, the password screen
-# at scale 2. After every step it checks the data file and the open windows, and takes a
-# screenshot. Where the program is on the accessibility bus (AT-SPI, Linux) it finds there the
-# controls it clicks, and reads what a screen reader hears: the windows' roles and names, every
-# control's name, the menus with their access keys, the Tab order, and the progress steps as they
-# change. With --other, another build (the Linux one beside the Windows one) reads the saved set
-# and saves one of its own, which the program then reads: both read each other's files the same.
+# at scale 2. After every step it checks the data file and the open windows. Where the program
+# is on the accessibility bus (AT-SPI, Linux) it finds there the controls it clicks, and reads
+# what a screen reader hears: the windows' roles and names, every control's name, the menus with
+# their access keys, the Tab order, and the progress steps as they change. With --other, another
+# build (the Linux one beside the Windows one) reads the saved set and saves one of its own, which
+# the program then reads: both read each other's files the same.
 #
 #   e2e.py SHOTS [--other PROGRAM] PROGRAM...    # PROGRAM... starts the program in a folder of
 #                                                # its own (e.g. wine Tallivor2.exe)
@@ -271,7 +271,8 @@ def bus_menus(frame):
         for c in descendants(t) if c.get_role_name() == "menu item") for t in children(bar)]
 
 
-# A name that changed, read past any cache.
+# A name that changed, read past any cache. The event does not carry it: read a step later, a
+# label would tell its next one, so nothing may keep the bus waiting meanwhile.
 def on_event(event):
     with contextlib.suppress(GLib.Error):
         event.source.clear_cache()
@@ -295,8 +296,8 @@ def steps_heard(title, steps):
     heard.clear()
     key("Return", to="WARNING")
     expect_windows(title, secs=3) if title == "Clearing all" else expect_windows(MAIN, title)
-    subprocess.run(["import", "-window", windows()[title],
-                    os.path.join(SHOTS, f"{title.strip('.')}.png")], check=True)
+    subprocess.Popen(["import", "-window", windows()[title],  # not waited for: see on_event
+                      os.path.join(SHOTS, f"{title.strip('.')}.png")])
     until(f"end of '{title}'", lambda: title not in windows(), 10)
     if BUS:
         LISTENER.deregister("object:property-change:accessible-name")
