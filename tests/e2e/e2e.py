@@ -3,12 +3,12 @@
 # a first start over an unfinished file, a set saved under a pasted name of non-ASCII letters with
 # outer blanks and read back, both clearing commands, a password changed but not entered, a wrong
 # and a right password, Exit with the change-password screen open, the frame, the password screen
-# at scale 2. After every step it checks the data file and the open windows, and takes a
-# screenshot. Where the program is on the accessibility bus (AT-SPI, Linux) it finds there the
-# controls it clicks, and reads what a screen reader hears: the windows' roles and names, every
-# control's name, the menus with their access keys, the Tab order, and the progress steps as they
-# change. With --other, another build (the Linux one beside the Windows one) reads the saved set
-# and saves one of its own, which the program then reads: both read each other's files the same.
+# at scale 2. After every step it checks the data file and the open windows. Where the program
+# is on the accessibility bus (AT-SPI, Linux) it finds there the controls it clicks, and reads
+# what a screen reader hears: the windows' roles and names, every control's name, the menus with
+# their access keys, the Tab order, and the progress steps as they change. With --other, another
+# build (the Linux one beside the Windows one) reads the saved set and saves one of its own, which
+# the program then reads: both read each other's files the same.
 #
 #   e2e.py SHOTS [--other PROGRAM] PROGRAM...    # PROGRAM... starts the program in a folder of
 #                                                # its own (e.g. wine Tallivor2.exe)
@@ -278,14 +278,20 @@ def tab_order(title, first, names):
         box = bus_window(ROLES[name], name, title)
         until(f"the focus in '{name}'", lambda: box.clear_cache() or
               box.get_state_set().contains(Atspi.StateType.FOCUSED))
+# The label's name now, past any cache.
+def name_now(node):
+    node.clear_cache()
+    return node.get_name()
+
+
 # The WARNING answered with OK, a progress window comes and goes; on the bus its label announced
 # each step in turn. Heard through events, which a listener registered just before may miss at
-# first, and read every moment, which a loaded machine may miss in between: both together.
+# first, and read every moment, which a loaded machine may miss in between: both together. (An
+# event does not carry the name: it is read when the event is handled.)
 def steps_heard(title, steps):
     read = []
     if BUS:
-        listener = Atspi.EventListener.new(lambda e: isinstance(e.any_data, str) and read.append(
-            e.any_data))
+        listener = Atspi.EventListener.new(lambda e: read.append(name_now(e.source)))
         listener.register("object:property-change:accessible-name")
     key("Return", to="WARNING")
     if BUS:
@@ -293,8 +299,7 @@ def steps_heard(title, steps):
             c for c in descendants(bus_window("frame", title)) if c.get_role_name() == "label"))
 
         def last_step():
-            label.clear_cache()
-            read.append(label.get_name())
+            read.append(name_now(label))
             return read[-1] == steps[-1]
         until(f"'{title}' at its last step", last_step, 10)
         listener.deregister("object:property-change:accessible-name")
