@@ -127,6 +127,9 @@ class TestClearing : public QObject {
             c.all ? static_cast<ProgressWindow*>(Windows::find<Form6>()) : Windows::find<Form5>();
         QVERIFY(progress);
         tk->watchTexts(progress);
+        QCOMPARE(progress->windowIcon().availableSizes(),
+                 (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
+        QCOMPARE(progress->windowIcon().pixmap(48).width(), 48);
         QList<QByteArray> atPauses;
         tk->onWait = [&] {
             QVERIFY2(!progress || !progress->close(), "closed in mid-run");

@@ -280,8 +280,9 @@ def tab_order(title, first, names):
               box.get_state_set().contains(Atspi.StateType.FOCUSED))
 # The label's name now, past any cache.
 def name_now(node):
-    node.clear_cache()
-    return node.get_name()
+    with contextlib.suppress(GLib.Error):  # gone meanwhile
+        node.clear_cache()
+        return node.get_name()
 
 
 # The WARNING answered with OK, a progress window comes and goes; on the bus its label announced

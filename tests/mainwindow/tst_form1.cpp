@@ -2,6 +2,7 @@
 // keeps of pasted text, the boxes the window shows, and what it shows after a save.
 #include "mainwindow/form1.h"
 #include "support/faketoolkit.h"
+#include "ui/icons.h"
 #include "ui/windowregistry.h"
 
 #include <QtTest>
@@ -100,6 +101,19 @@ class TestForm1 : public QObject {
         for (const char* name : {"Set1", "set2", "set3", "set4", "set5"})
             captions << main->findChild<QAction*>(name)->text();
         QCOMPARE(shown.join('|') + '|' + captions.join(','), u.shown);
+    }
+
+    // What the window manager and a screen reader are told: a minimize button and no maximize
+    // button, the status line as such, and the icon in both sizes.
+    void frame() {
+        FakeToolkit toolkit(fiveSets());
+        const Form1* main = Windows::show<Form1>();
+        const auto buttons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
+        QCOMPARE(main->windowFlags() & buttons, Qt::WindowMinimizeButtonHint);
+        QCOMPARE(main->findChild<QLabel*>("Label2")->accessibleDescription(), "Status line");
+        for (int size : {32, 64})
+            QCOMPARE(Icons::main().pixmap(size).width(), size);
+        QCOMPARE(Icons::main().availableSizes(), (QList<QSize>{{32, 32}, {64, 64}}));
     }
 };
 
