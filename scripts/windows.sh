@@ -84,3 +84,15 @@ mkdir -p "$SHOTS"
 # The system's python3, with xdotool, xclip and ImageMagick from X_PACKAGES.
 timeout 300 /usr/bin/python3 tests/e2e/e2e.py "$SHOTS" --other "$ROOT/build/release/src/Tallivor2" \
     wine "$FOLDER/Tallivor2.exe"
+
+step "the program in a folder whose path is longer than Windows' 260 characters"
+DEEP=$FOLDER/deep/$(printf 'a%.0s' {1..90})/$(printf 'b%.0s' {1..90})/$(printf 'c%.0s' {1..90})
+mkdir -p "$DEEP"
+cp "$EXE" "$DEEP/"
+wine "$DEEP/Tallivor2.exe" >"$SHOTS/deep.log" 2>&1 &
+# After the titles the first start writes its marker and reads it back: the password screen
+# shows its IMPORTANT notice only where both reached the file.
+x_wait_title $! IMPORTANT 30 >/dev/null || { cat "$SHOTS/deep.log" >&2; fail "no password screen in $DEEP"; }
+grep -q 'READ2=2' "$DEEP/tallivor.tvr" || fail "no first-run marker in $DEEP/tallivor.tvr"
+wineserver -k
+echo "windows: all checks passed"

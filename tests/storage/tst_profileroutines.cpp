@@ -273,6 +273,7 @@ class TestProfileRoutines : public QObject {
         bool keptOk, ok;
         QString why, readWhy, readableWhy;
         const bool read = ReadProfileValues({{"readone", "read2"}}, written, nullptr, &readWhy);
+        const bool readable = ProfileReadable(written, &readableWhy);
         {
             const Conditions conditions(f.limit, true, 100);
             failingSync = f.held >= Failed::SyncFile ? f.held : Failed::None;
@@ -284,8 +285,8 @@ class TestProfileRoutines : public QObject {
         exclusive.reset();
         reader.close();
         // Every read says why it can't, in the words a write uses.
-        QVERIFY(!ok && keptOk == read && ProfileReadable(written, &readableWhy) == read &&
-                readableWhy == readWhy && f.reason.contains(read ? "" : "(" + readWhy + ")"));
+        QVERIFY(!ok && keptOk == read && readable == read && readableWhy == readWhy &&
+                f.reason.contains(read ? "" : "(" + readWhy + ")"));
         QCOMPARE(
             why,
             f.reason.replace("%1", QDir::toNativeSeparators(folder.path())).replace("%2", written));
