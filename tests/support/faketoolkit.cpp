@@ -17,8 +17,11 @@ class TextWatch : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        // Only a paint: other events come while the label is being destroyed.
+        if (event->type() != QEvent::Paint)
+            return false;
         const auto* label = static_cast<FittingLabel*>(watched);
-        if (event->type() != QEvent::Paint || label->text().isEmpty())
+        if (label->text().isEmpty())
             return false;
         const auto [font, lines] = label->fit();
         const QRect visible = label->geometry() & label->window()->rect();
