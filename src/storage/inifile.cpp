@@ -25,14 +25,15 @@ bool isNameBlank(char16_t c) {
     return c == ' ' || c == '\t';
 }
 
-QString withoutOuterBlanks(const QString& name) {
+// The text without the blanks, as blank() tells them, at its start and end.
+QString withoutOuter(const QString& text, bool (*blank)(char16_t)) {
     qsizetype from = 0;
-    qsizetype to = name.size();
-    while (from < to && isNameBlank(name[from].unicode()))
+    qsizetype to = text.size();
+    while (from < to && blank(text[from].unicode()))
         ++from;
-    while (to > from && isNameBlank(name[to - 1].unicode()))
+    while (to > from && blank(text[to - 1].unicode()))
         --to;
-    return name.mid(from, to - from);
+    return text.mid(from, to - from);
 }
 
 char16_t asciiLower(char16_t c) {
@@ -74,14 +75,7 @@ QString IniFile::storedSection(const QString& section) {
 }
 
 QString IniFile::storedKey(const QString& key) {
-    const QString k = withoutLineBreaks(key);
-    qsizetype from = 0;
-    qsizetype to = k.size();
-    while (from < to && isBlank(k[from].unicode()))
-        ++from;
-    while (to > from && isBlank(k[to - 1].unicode()))
-        --to;
-    return k.mid(from, to - from);
+    return withoutOuter(withoutLineBreaks(key), isBlank);
 }
 
 QString IniFile::storedValue(const QString& value) {
@@ -217,7 +211,7 @@ qsizetype IniFile::findSection(const QString& name) const {
     const auto known = m_found.constFind(name);
     if (known != m_found.cend())
         return *known;
-    const QString trimmed = withoutOuterBlanks(name);
+    const QString trimmed = withoutOuter(name, isNameBlank);
     const bool ascii = isAscii(trimmed);
     for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
         if (isSection(i, trimmed, ascii)) {
@@ -282,7 +276,7 @@ QStringList IniFile::keysWithValues(const QString& section) const {
     QStringList keys;
     const QString name = storedSection(section);
     const qsizetype first = findSection(name);
-    const QString trimmed = withoutOuterBlanks(name);
+    const QString trimmed = withoutOuter(name, isNameBlank);
     const bool ascii = isAscii(trimmed);
     for (qsizetype s = first; s >= 0 && s < qsizetype(m_sections.size()); ++s) {
         if (s != first && !isSection(s, trimmed, ascii))
@@ -373,7 +367,7 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
     }
     if (!everywhere)
         return changed;
-    const QString trimmed = withoutOuterBlanks(name);
+    const QString trimmed = withoutOuter(name, isNameBlank);
     const bool sectionAscii = isAscii(trimmed);
     const bool keyAscii = isAscii(k);
     for (qsizetype s = found; s < qsizetype(m_sections.size()); ++s) {
