@@ -14,7 +14,6 @@ struct Notice {
     QString text;
     // Nothing to say.
     bool isNull() const { return title.isEmpty() && text.isEmpty(); }
-    bool operator==(const Notice&) const = default;
 };
 
 // How the program says that something it was asked to do did not happen.

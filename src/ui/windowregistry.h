@@ -75,10 +75,6 @@ QWidget* find(Window window);
 // when no window is left.
 void unload(QWidget* window);
 
-template <class Form> void unload() {
-    if (Form* loaded = find<Form>())
-        unload(loaded);
-}
 void unload(Window window);
 
 // For a window's closeEvent once the close is accepted: the window no longer counts as loaded.
